@@ -1,0 +1,28 @@
+#pragma once
+// What the device records for observers (the simulator's log): sounds played,
+// notifications posted, relaunch requests, presentations and dismissals.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+struct DeviceEvent {
+  using Field = std::variant<std::int64_t, double, std::string, bool>;
+  std::uint64_t sequence = 0;
+  double time = 0;
+  std::string process;
+  std::string event;
+  std::vector<std::pair<std::string, Field>> fields;
+
+  const Field* field(const std::string& name) const {
+    for (auto& [key, value] : fields)
+      if (key == name) return &value;
+    return nullptr;
+  }
+};
+
+}  // namespace platform

@@ -1,0 +1,92 @@
+#pragma once
+// A property-list value: what NSUserDefaults stores and property-list files hold.
+// The null value stands for nil (an absent object). Conversions follow NSNumber and
+// NSString: boolValue on a number is "not zero", on a string the platform's rules.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+struct NSData {
+  std::vector<std::uint8_t> bytes;
+  friend bool operator==(const NSData&, const NSData&) = default;
+};
+
+struct NSDate {
+  // Seconds since 2001-01-01 00:00:00 UTC, the platform's reference date.
+  double timeIntervalSinceReferenceDate = 0;
+  friend bool operator==(const NSDate&, const NSDate&) = default;
+};
+
+class PlistValue {
+ public:
+  enum class Type { nil, boolean, integer, real, string, data, date, array, dictionary };
+  using Array = std::vector<PlistValue>;
+  // Keys in sorted order, so that written files and dumps are reproducible.
+  using Dictionary = std::map<std::string, PlistValue>;
+
+  PlistValue() = default;
+  PlistValue(std::nullptr_t) {}
+  PlistValue(bool value) : value_(value) {}
+  PlistValue(int value) : value_(static_cast<std::int64_t>(value)) {}
+  PlistValue(long value) : value_(static_cast<std::int64_t>(value)) {}
+  PlistValue(long long value) : value_(static_cast<std::int64_t>(value)) {}
+  PlistValue(unsigned value) : value_(static_cast<std::int64_t>(value)) {}
+  PlistValue(double value) : value_(value) {}
+  PlistValue(const char* value) : value_(std::string(value ? value : "")) {}
+  PlistValue(std::string value) : value_(std::move(value)) {}
+  PlistValue(NSData value) : value_(std::move(value)) {}
+  PlistValue(NSDate value) : value_(value) {}
+  PlistValue(Array value) : value_(std::move(value)) {}
+  PlistValue(Dictionary value) : value_(std::move(value)) {}
+
+  Type type() const { return static_cast<Type>(value_.index()); }
+  bool isNil() const { return type() == Type::nil; }
+  explicit operator bool() const { return !isNil(); }
+  bool isBoolean() const { return type() == Type::boolean; }
+  bool isInteger() const { return type() == Type::integer; }
+  bool isReal() const { return type() == Type::real; }
+  bool isNumber() const { return isBoolean() || isInteger() || isReal(); }
+  bool isString() const { return type() == Type::string; }
+  bool isData() const { return type() == Type::data; }
+  bool isDate() const { return type() == Type::date; }
+  bool isArray() const { return type() == Type::array; }
+  bool isDictionary() const { return type() == Type::dictionary; }
+
+  // NSNumber / NSString conversions. Other types (and nil) give false / 0.
+  bool boolValue() const;
+  std::int64_t integerValue() const;
+  double doubleValue() const;
+
+  // Typed access: nullptr when the value is of another type.
+  const bool* asBoolean() const { return std::get_if<bool>(&value_); }
+  const std::int64_t* asInteger() const { return std::get_if<std::int64_t>(&value_); }
+  const double* asReal() const { return std::get_if<double>(&value_); }
+  const std::string* asString() const { return std::get_if<std::string>(&value_); }
+  const NSData* asData() const { return std::get_if<NSData>(&value_); }
+  const NSDate* asDate() const { return std::get_if<NSDate>(&value_); }
+  const Array* asArray() const { return std::get_if<Array>(&value_); }
+  Array* asArray() { return std::get_if<Array>(&value_); }
+  const Dictionary* asDictionary() const { return std::get_if<Dictionary>(&value_); }
+  Dictionary* asDictionary() { return std::get_if<Dictionary>(&value_); }
+
+  // The string, or `fallback` for any other type.
+  std::string stringOr(const std::string& fallback) const;
+  // Dictionary look-up; nil when this is no dictionary or has no such key.
+  const PlistValue& operator[](const std::string& key) const;
+
+  // Levels of arrays and dictionaries: 0 for a scalar, 1 for a flat array.
+  int depth() const;
+
+  static const char* typeName(Type type);
+
+  friend bool operator==(const PlistValue& a, const PlistValue& b) { return a.value_ == b.value_; }
+
+ private:
+  std::variant<std::monostate, bool, std::int64_t, double, std::string, NSData, NSDate, Array,
+               Dictionary>
+      value_;
+};

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, skipping those already present.
+# Run as root on Debian 12 (or with sudo available).
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config   # compiler and build
+  libplist-dev                                   # property-list files (binary and XML)
+  libpng-dev                                     # reading PNG pictures and icons
+  libicu-dev                                     # Unicode case mapping and string comparison
+  nlohmann-json3-dev                             # the simulator's JSON (dump, expect, web API)
+  libgtest-dev libgmock-dev googletest           # unit tests
+  libbenchmark-dev                               # benchmarks
+)
+if [ "${KAVRO_WITH_BROWSER:-0}" = 1 ]; then
+  packages+=(chromium nodejs npm)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+run_as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "setup: run as root to install ${missing[*]}" >&2; exit 1; }
+  run_as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${run_as_root[@]}" apt-get update -qq
+"${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

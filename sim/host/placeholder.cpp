@@ -1,0 +1,1 @@
+// The simulator host: the sample device, its processes, the script runner and dump.

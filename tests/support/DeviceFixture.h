@@ -1,0 +1,49 @@
+#pragma once
+// A fresh simulated device in a temporary folder, with the settings process running
+// and current for the length of a test.
+
+#include "platform/device/Device.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kavro::test {
+
+// A temporary folder removed when the object goes.
+class TemporaryFolder {
+ public:
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  DeviceTest();
+  ~DeviceTest() override;
+
+  platform::Device& device() { return *device_; }
+  platform::Process& settings() { return *settings_; }
+  // Starts (or returns) the home-screen process.
+  platform::Process& springboard();
+  const std::filesystem::path& root() const { return folder_.path(); }
+  // Advances the virtual clock.
+  void wait(double seconds) { device_->advance(seconds); }
+
+ private:
+  TemporaryFolder folder_;
+  std::unique_ptr<platform::Device> device_;
+  platform::Process* settings_ = nullptr;
+  std::optional<platform::ProcessScope> scope_;
+};
+
+}  // namespace kavro::test
