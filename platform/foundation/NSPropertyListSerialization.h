@@ -5,6 +5,7 @@
 
 #include "platform/foundation/PlistValue.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -18,6 +19,12 @@ class NSPropertyListSerialization {
   // Arrays and dictionaries nested deeper than this are refused, on reading and on
   // writing: the parser below recurses once per level.
   static constexpr int kMaximumDepth = 512;
+  // A binary property list may name one object from many places; libplist makes a
+  // copy each time, so a few hundred bytes could otherwise expand into billions of
+  // objects. Counted as a reader meets them, shared objects once per reference.
+  static constexpr std::size_t kMaximumObjectCount = 1'000'000;
+  // Files larger than this are not read.
+  static constexpr std::size_t kMaximumFileSize = 64u << 20;
 
   static std::optional<PlistValue> propertyListWithData(const std::vector<std::uint8_t>& data,
                                                         std::string* error = nullptr,

@@ -25,6 +25,9 @@ class NSUserDefaults : public NSObject {
   NSUserDefaults();
   ~NSUserDefaults() override;
 
+  // Initialises a defaults object over a folder of domain files.
+  std::shared_ptr<NSUserDefaults> initWithDirectory(std::filesystem::path directory);
+
   // The current process's shared defaults object.
   static std::shared_ptr<NSUserDefaults> standardUserDefaults();
   // A defaults object over a folder of domain files, outside any simulated process
@@ -37,7 +40,8 @@ class NSUserDefaults : public NSObject {
   // false, writing nothing, when the domain name is not a plain file name or the
   // file cannot be written (the reason goes to standard error).
   bool setObject(const PlistValue& value, const std::string& key, const std::string& domain);
-  // Removes every key of the domain.
+  // Removes every key of the domain: its file goes, as on the platform (an
+  // unreadable file is moved aside instead).
   bool removePersistentDomainForName(const std::string& domain);
   // The whole domain as stored (empty when it has no file or cannot be read).
   PlistValue::Dictionary persistentDomainForName(const std::string& domain);

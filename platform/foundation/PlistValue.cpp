@@ -61,7 +61,7 @@ std::string PlistValue::stringOr(const std::string& fallback) const {
   return text ? *text : fallback;
 }
 
-const PlistValue& PlistValue::operator[](const std::string& key) const {
+const PlistValue& PlistValue::operator[](const std::string& key) const& {
   static const PlistValue nil;
   const Dictionary* dictionary = asDictionary();
   if (!dictionary) return nil;

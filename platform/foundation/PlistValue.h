@@ -61,22 +61,33 @@ class PlistValue {
   std::int64_t integerValue() const;
   double doubleValue() const;
 
-  // Typed access: nullptr when the value is of another type.
-  const bool* asBoolean() const { return std::get_if<bool>(&value_); }
-  const std::int64_t* asInteger() const { return std::get_if<std::int64_t>(&value_); }
-  const double* asReal() const { return std::get_if<double>(&value_); }
-  const std::string* asString() const { return std::get_if<std::string>(&value_); }
-  const NSData* asData() const { return std::get_if<NSData>(&value_); }
-  const NSDate* asDate() const { return std::get_if<NSDate>(&value_); }
-  const Array* asArray() const { return std::get_if<Array>(&value_); }
-  Array* asArray() { return std::get_if<Array>(&value_); }
-  const Dictionary* asDictionary() const { return std::get_if<Dictionary>(&value_); }
-  Dictionary* asDictionary() { return std::get_if<Dictionary>(&value_); }
+  // Typed access: nullptr when the value is of another type. Not on temporaries:
+  // the pointer would outlive the value.
+  const bool* asBoolean() const& { return std::get_if<bool>(&value_); }
+  const std::int64_t* asInteger() const& { return std::get_if<std::int64_t>(&value_); }
+  const double* asReal() const& { return std::get_if<double>(&value_); }
+  const std::string* asString() const& { return std::get_if<std::string>(&value_); }
+  const NSData* asData() const& { return std::get_if<NSData>(&value_); }
+  const NSDate* asDate() const& { return std::get_if<NSDate>(&value_); }
+  const Array* asArray() const& { return std::get_if<Array>(&value_); }
+  Array* asArray() & { return std::get_if<Array>(&value_); }
+  const Dictionary* asDictionary() const& { return std::get_if<Dictionary>(&value_); }
+  Dictionary* asDictionary() & { return std::get_if<Dictionary>(&value_); }
+  const bool* asBoolean() const&& = delete;
+  const std::int64_t* asInteger() const&& = delete;
+  const double* asReal() const&& = delete;
+  const std::string* asString() const&& = delete;
+  const NSData* asData() const&& = delete;
+  const NSDate* asDate() const&& = delete;
+  const Array* asArray() const&& = delete;
+  const Dictionary* asDictionary() const&& = delete;
 
   // The string, or `fallback` for any other type.
   std::string stringOr(const std::string& fallback) const;
-  // Dictionary look-up; nil when this is no dictionary or has no such key.
-  const PlistValue& operator[](const std::string& key) const;
+  // Dictionary look-up; nil when this is no dictionary or has no such key. On a
+  // temporary the result is a copy.
+  const PlistValue& operator[](const std::string& key) const&;
+  PlistValue operator[](const std::string& key) && { return static_cast<const PlistValue&>(*this)[key]; }
 
   // Levels of arrays and dictionaries: 0 for a scalar, 1 for a flat array.
   int depth() const;

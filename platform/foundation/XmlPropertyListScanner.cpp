@@ -1,0 +1,144 @@
+#include "platform/foundation/XmlPropertyListScanner.h"
+
+#include "platform/foundation/ReferenceDateCalendar.h"
+
+namespace kavro::foundation {
+
+namespace {
+constexpr auto npos = std::string_view::npos;
+// <plist> around the root and a scalar element inside the deepest container.
+constexpr int kElementsBeyondContainers = 2;
+}  // namespace
+
+XmlPropertyListScanner::XmlPropertyListScanner(std::string_view text, int maximumDepth)
+    : text_(text), maximumDepth_(maximumDepth) {}
+
+bool XmlPropertyListScanner::fail(const std::string& reason) {
+  if (error_.empty()) error_ = reason;
+  return false;
+}
+
+std::size_t XmlPropertyListScanner::skipPast(std::size_t from, std::string_view terminator) const {
+  std::size_t found = text_.find(terminator, from);
+  return found == npos ? npos : found + terminator.size();
+}
+
+// <!DOCTYPE ...>, possibly with an internal subset in brackets and quoted strings.
+std::size_t XmlPropertyListScanner::skipDeclaration(std::size_t from) const {
+  int brackets = 0;
+  char quote = 0;
+  for (std::size_t i = from; i < text_.size(); ++i) {
+    char c = text_[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '[') {
+      ++brackets;
+    } else if (c == ']') {
+      --brackets;
+    } else if (c == '>' && brackets <= 0) {
+      return i + 1;
+    }
+  }
+  return npos;
+}
+
+// The position of the '>' that ends the tag starting at `from`, minding quoted
+// attribute values.
+std::size_t XmlPropertyListScanner::tagEnd(std::size_t from) const {
+  char quote = 0;
+  for (std::size_t i = from; i < text_.size(); ++i) {
+    char c = text_[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return i;
+    } else if (c == '<') {
+      return npos;
+    }
+  }
+  return npos;
+}
+
+bool XmlPropertyListScanner::openElement(std::size_t start, std::size_t end) {
+  const bool selfClosing = text_[end - 1] == '/';
+  if (selfClosing) return true;
+  if (++depth_ > maximumDepth_ + kElementsBeyondContainers)
+    return fail("it is nested deeper than " + std::to_string(maximumDepth_) + " levels");
+  std::size_t nameEnd = start + 1;
+  while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' &&
+         text_[nameEnd] != '\n' && text_[nameEnd] != '\r' && text_[nameEnd] != '/')
+    ++nameEnd;
+  if (text_.substr(start + 1, nameEnd - start - 1) == "date") {
+    std::size_t contentEnd = text_.find('<', end + 1);
+    if (contentEnd == npos) return fail("a <date> element is not closed");
+    dates_.push_back(ReferenceDateCalendar::parseISO8601(text_.substr(end + 1, contentEnd - end - 1)));
+  }
+  return true;
+}
+
+// XML has no NUL character, neither raw nor as a reference (&#0; &#x00;), and
+// libplist aborts on a dictionary key that holds one.
+bool XmlPropertyListScanner::holdsNul() const {
+  if (text_.find('\0') != npos) return true;
+  for (std::size_t at = text_.find("&#"); at != npos; at = text_.find("&#", at + 2)) {
+    std::size_t digit = at + 2;
+    const bool hexadecimal = digit < text_.size() && (text_[digit] == 'x' || text_[digit] == 'X');
+    if (hexadecimal) ++digit;
+    while (digit < text_.size() && text_[digit] == '0') ++digit;
+    const bool zeroDigitsSeen = digit > at + 2 + (hexadecimal ? 1 : 0);
+    if (zeroDigitsSeen && digit < text_.size() && text_[digit] == ';') return true;
+  }
+  return false;
+}
+
+bool XmlPropertyListScanner::scan(std::string* error) {
+  error_.clear();
+  dates_.clear();
+  depth_ = 0;
+  bool ok = true;
+  if (holdsNul()) {
+    ok = fail("it holds a NUL character");
+    if (error) *error = error_;
+    return false;
+  }
+  std::size_t position = 0;
+  while (ok && (position = text_.find('<', position)) != npos) {
+    std::string_view rest = text_.substr(position);
+    std::size_t next;
+    if (rest.starts_with("<!--")) {
+      next = skipPast(position + 4, "-->");
+      if (next == npos) ok = fail("a comment is not closed");
+    } else if (rest.starts_with("<![CDATA[")) {
+      next = skipPast(position + 9, "]]>");
+      if (next == npos) ok = fail("a CDATA section is not closed");
+    } else if (rest.starts_with("<!")) {
+      next = skipDeclaration(position + 2);
+      if (next == npos) ok = fail("a declaration is not closed");
+    } else if (rest.starts_with("<?")) {
+      next = skipPast(position + 2, "?>");
+      if (next == npos) ok = fail("a processing instruction is not closed");
+    } else {
+      std::size_t end = tagEnd(position + 1);
+      if (end == npos) {
+        ok = fail("a tag is not closed");
+        break;
+      }
+      next = end + 1;
+      if (rest.starts_with("</")) {
+        if (--depth_ < 0) ok = fail("a closing tag has no opening tag");
+      } else {
+        ok = openElement(position, end);
+      }
+    }
+    position = next;
+  }
+  if (ok && depth_ != 0) ok = fail("an element is not closed");
+  if (!ok && error) *error = error_;
+  return ok;
+}
+
+}  // namespace kavro::foundation

@@ -1,0 +1,44 @@
+#pragma once
+// Checks an XML property list before libplist parses it: every comment, CDATA
+// section, declaration and tag is closed, closing tags do not outnumber opening
+// ones, and elements are nested no deeper than the limit.
+//
+// It also reads the text of every <date> element itself, in document order:
+// libplist 2.2 keeps dates as 32-bit seconds, so dates before 1901 or after 2038
+// would otherwise come back wrong.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavro::foundation {
+
+class XmlPropertyListScanner {
+ public:
+  // `maximumDepth` counts arrays and dictionaries; the <plist> element and a
+  // scalar element inside the deepest container come on top.
+  XmlPropertyListScanner(std::string_view text, int maximumDepth);
+
+  bool scan(std::string* error);
+  // The value of each <date> element in document order; nothing for one whose
+  // text is not ISO 8601.
+  const std::vector<std::optional<double>>& dates() const { return dates_; }
+
+ private:
+  bool fail(const std::string& reason);
+  bool holdsNul() const;
+  // Each returns the position just after the construct, or npos when unterminated.
+  std::size_t skipPast(std::size_t from, std::string_view terminator) const;
+  std::size_t skipDeclaration(std::size_t from) const;
+  std::size_t tagEnd(std::size_t from) const;
+  bool openElement(std::size_t start, std::size_t end);
+
+  std::string_view text_;
+  int maximumDepth_;
+  int depth_ = 0;
+  std::vector<std::optional<double>> dates_;
+  std::string error_;
+};
+
+}  // namespace kavro::foundation

@@ -1,0 +1,68 @@
+#include "platform/uikit/TouchDriver.h"
+
+#include "platform/device/Device.h"
+#include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UITouch.h"
+#include "platform/uikit/UIWindow.h"
+
+namespace kavro::uikit {
+
+TouchDriver::TouchDriver(platform::Process& process, std::shared_ptr<UIWindow> window)
+    : process_(process), window_(std::move(window)) {}
+
+void TouchDriver::send(int phase) {
+  auto touch = touch_;
+  auto window = window_;
+  CGPoint location = location_;
+  process_.device().dispatch(process_, [&] {
+    double now = process_.device().now();
+    if (phase == UITouchPhaseBegan)
+      TouchInternals::begin(*touch, window, location, now);
+    else if (phase == UITouchPhaseMoved)
+      TouchInternals::moveTo(*touch, location, now);
+    else {
+      // Lifting the finger (or losing the touch) is reported where the finger
+      // rests: no movement since the previous report.
+      TouchInternals::moveTo(*touch, location, now);
+      TouchInternals::setPhase(*touch, static_cast<UITouchPhase>(phase), now);
+    }
+    window->sendEvent(UIEvent::eventWithTouches({touch}, now));
+  });
+}
+
+void TouchDriver::down(CGPoint point) {
+  if (touch_) cancel();
+  {
+    platform::ProcessScope scope(process_);
+    touch_ = alloc<UITouch>();
+  }
+  location_ = point;
+  send(UITouchPhaseBegan);
+}
+
+void TouchDriver::move(CGFloat dx, CGFloat dy) { moveTo({location_.x + dx, location_.y + dy}); }
+
+void TouchDriver::moveTo(CGPoint point) {
+  if (!touch_) return;
+  location_ = point;
+  send(UITouchPhaseMoved);
+}
+
+void TouchDriver::up() {
+  if (!touch_) return;
+  send(UITouchPhaseEnded);
+  touch_.reset();
+}
+
+void TouchDriver::cancel() {
+  if (!touch_) return;
+  send(UITouchPhaseCancelled);
+  touch_.reset();
+}
+
+void TouchDriver::tap(CGPoint point) {
+  down(point);
+  up();
+}
+
+}  // namespace kavro::uikit
