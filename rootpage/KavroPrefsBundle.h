@@ -1,0 +1,18 @@
+#pragma once
+// The bundle's executable entry: loading "kavroprefs" registers the bundle's
+// classes (the principal page, the picker, the switch and the two cells).
+
+#include <vector>
+
+class Class;
+
+namespace kavro {
+
+// Every class the bundle brings.
+std::vector<const Class*> bundleClasses();
+// Makes the bundle's executable loadable by NSBundle, under its executable name.
+void registerBundleExecutable();
+
+inline constexpr const char* kBundlePath = "/var/jb/Library/PreferenceBundles/kavroprefs.bundle";
+
+}  // namespace kavro

@@ -1,0 +1,35 @@
+#pragma once
+// The picker's application catalogue: every installed application not tagged
+// hidden, less five system identifiers, sorted by display name with the plain
+// string comparison; and the name search over it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class LSApplicationProxy;
+
+namespace kavro::selector {
+
+using ApplicationList = std::vector<std::shared_ptr<LSApplicationProxy>>;
+
+// The identifiers the catalogue always leaves out, matched exactly.
+const std::vector<std::string>& excludedIdentifiers();
+
+// Filters and sorts `installed` (in the order the workspace reports them): entries
+// tagged "hidden" and the excluded identifiers go; the rest are sorted ascending by
+// display name, names that compare equal keeping their order, and applications
+// without a name first.
+ApplicationList buildCatalogue(const ApplicationList& installed);
+
+// The search keys of a catalogue's display names (empty for an entry without one),
+// made once so that each keystroke only compares.
+std::vector<std::u16string> searchKeys(const ApplicationList& catalogue);
+
+// The entries of `catalogue` whose display name contains `query`, ignoring letter
+// case, in catalogue order. An empty query matches nothing; so does an entry
+// without a name. `keys` are the catalogue's searchKeys.
+ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<std::u16string>& keys,
+                                const std::string& query);
+
+}  // namespace kavro::selector
