@@ -1,1 +1,124 @@
-int main() { return 0; }
+// kavro-sim: the device simulator. `run` plays a scenario script headless on a
+// virtual clock; `serve` shows the simulated iPhone in a browser.
+
+#include "sim/host/LiveDevice.h"
+#include "sim/host/SampleDevice.h"
+#include "sim/host/ScriptRunner.h"
+#include "sim/host/Simulator.h"
+#include "sim/host/WebServer.h"
+
+#include <charconv>
+#include <csignal>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kavro-sim run [--device DIR] [SCRIPT | -]\n"
+    "       kavro-sim serve [--device DIR] [--port N]\n"
+    "The device folder is --device DIR, else $KAVRO_DEVICE, else $XDG_DATA_HOME/kavroprefs/device.\n";
+
+int usage() {
+  std::cerr << kUsage;
+  return 2;
+}
+
+int run(const std::optional<std::string>& device, const std::optional<std::string>& script) {
+  kavro::sim::Simulator simulator(kavro::sim::chooseDeviceFolder(device));
+  kavro::sim::ScriptRunner runner(simulator, std::cout);
+  if (!script || *script == "-") return runner.run(std::cin, std::cerr);
+  std::ifstream file(*script);
+  if (!file) {
+    std::cerr << "kavro-sim: cannot read the script " << *script << "\n";
+    return 2;
+  }
+  return runner.run(file, std::cerr);
+}
+
+constexpr int kDefaultPort = 8080;
+
+std::optional<int> parsePort(const std::string& text) {
+  int port = -1;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535)
+    return std::nullopt;
+  return port;
+}
+
+// Serves the device until SIGINT or SIGTERM. The signals are taken by a thread of
+// their own (blocked everywhere else), which stops the server outside any handler.
+int serve(const std::optional<std::string>& device, const std::optional<std::string>& portText) {
+  int port = kDefaultPort;
+  if (portText) {
+    auto parsed = parsePort(*portText);
+    if (!parsed) {
+      std::cerr << "kavro-sim: --port takes a number from 0 to 65535 (0: any free port), not \"" << *portText
+                << "\"\n";
+      return 2;
+    }
+    port = *parsed;
+  }
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
+  kavro::sim::Simulator simulator(folder);
+  kavro::sim::LiveDevice live(simulator);
+  // The phone starts as a person finds it: the home screen behind, Settings on
+  // the bundle's page in front.
+  live.openSpringboard();
+  live.openSettings();
+  kavro::sim::WebServer server(live);
+  int bound = server.bind("127.0.0.1", port);
+  std::cout << "kavro-sim: the simulated iPhone is at http://127.0.0.1:" << bound << "/ (device " << folder.string()
+            << "); Ctrl-C stops it" << std::endl;
+
+  std::thread stopper([&server, signals] {
+    int signal = 0;
+    sigwait(&signals, &signal);
+    server.stop();
+  });
+  server.listen();
+  // listen() ended without a signal (the server failed): release the waiting thread.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return usage();
+  std::string verb = args[0];
+  std::optional<std::string> device, script, port;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--device") {
+      if (++i == args.size()) return usage();
+      device = args[i];
+    } else if (args[i] == "--port" && verb == "serve") {
+      if (++i == args.size()) return usage();
+      port = args[i];
+    } else if (verb == "run" && !script) {
+      script = args[i];
+    } else {
+      return usage();
+    }
+  }
+  try {
+    if (verb == "run") return run(device, script);
+    if (verb == "serve") return serve(device, port);
+  } catch (const std::exception& error) {
+    std::cerr << "kavro-sim: " << error.what() << "\n";
+    return 2;
+  }
+  return usage();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Property-list values as JSON, the way the simulator's dump shows stored values:
+// booleans, numbers, strings, arrays and objects as themselves, data as base64 text
+// and dates as ISO 8601 UTC text. The way back serves scripts: text stays text.
+
+#include "platform/foundation/PlistValue.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavro::sim {
+
+class PlistJson {
+ public:
+  // nil, and reals and dates that are not finite, become null.
+  static nlohmann::json toJson(const PlistValue& value);
+  // Nothing, with the reason in `error`, for JSON nested deeper than property lists
+  // may be, or holding values a property list cannot (null inside a container).
+  // A top-level null gives nil. Integers beyond 64 signed bits become reals.
+  static std::optional<PlistValue> fromJson(const nlohmann::json& json, std::string* error = nullptr);
+
+  static std::string base64(const std::vector<std::uint8_t>& bytes);
+};
+
+}  // namespace kavro::sim

@@ -1,0 +1,181 @@
+#include "sim/host/Simulator.h"
+
+#include "platform/PlatformClasses.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UINavigationController.h"
+#include "rootpage/KavroPrefsBundle.h"
+#include "sim/host/SampleDevice.h"
+#include "sim/host/SettingsApp.h"
+#include "sim/host/SpringBoardApp.h"
+
+#include <stdexcept>
+
+namespace kavro::sim {
+
+namespace {
+
+constexpr const char* kSettingsProcess = "settings";
+constexpr const char* kSpringboardProcess = "springboard";
+constexpr const char* kSettingsIdentifier = "com.apple.Preferences";
+constexpr const char* kSpringboardIdentifier = "com.apple.springboard";
+constexpr const char* kRootPageURL = "prefs:root=Kavro";
+
+// The classes of the platform and the bundle's executable, registered once per program.
+void registerClassesOnce() {
+  static bool registered = [] {
+    kavro::platform_support::registerPlatformClasses();
+    kavro::registerBundleExecutable();
+    return true;
+  }();
+  (void)registered;
+}
+
+// The host applications live as singletons of their processes.
+struct SettingsHost {
+  std::unique_ptr<SettingsApp> app;
+};
+struct SpringBoardHost {
+  std::unique_ptr<SpringBoardApp> app;
+};
+
+}  // namespace
+
+Simulator::Simulator(const std::filesystem::path& deviceFolder) {
+  prepareDevice(deviceFolder);
+  registerClassesOnce();
+  device_ = std::make_unique<platform::Device>(deviceFolder);
+  device_->setRelaunchHandler([this](const platform::RelaunchRequest& request) { handleRelaunch(request); });
+}
+
+Simulator::~Simulator() {
+  finger_.reset();
+  device_.reset();
+}
+
+platform::Process& Simulator::settings() {
+  platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
+  settingsApp();
+  return process;
+}
+
+platform::Process& Simulator::springboard() {
+  platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
+  springBoardApp();
+  return process;
+}
+
+SettingsApp& Simulator::settingsApp() {
+  platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
+  platform::ProcessScope scope(process);
+  auto host = process.singleton<SettingsHost>([] { return std::make_shared<SettingsHost>(); });
+  if (!host->app) {
+    host->app = std::make_unique<SettingsApp>();
+    device_->runUntilIdle();
+  }
+  return *host->app;
+}
+
+SpringBoardApp& Simulator::springBoardApp() {
+  platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
+  platform::ProcessScope scope(process);
+  auto host = process.singleton<SpringBoardHost>([] { return std::make_shared<SpringBoardHost>(); });
+  if (!host->app) {
+    host->app = std::make_unique<SpringBoardApp>();
+    device_->runUntilIdle();
+  }
+  return *host->app;
+}
+
+platform::Process& Simulator::frontProcess() {
+  return front_ == kSettingsProcess ? settings() : springboard();
+}
+
+std::shared_ptr<UIWindow> Simulator::frontWindow() {
+  platform::Process& process = frontProcess();
+  platform::ProcessScope scope(process);
+  return UIApplication::sharedApplication()->keyWindow();
+}
+
+void Simulator::bringToFront(const std::string& process) {
+  if (process != kSettingsProcess && process != kSpringboardProcess)
+    throw std::invalid_argument("no process is named \"" + process + "\" (settings or springboard)");
+  front_ = process;
+  frontProcess();
+}
+
+void Simulator::openSettings() {
+  SettingsApp& app = settingsApp();
+  platform::Process& process = settings();
+  device_->dispatch(process, [&] { app.openURL(kRootPageURL); });
+  front_ = kSettingsProcess;
+}
+
+void Simulator::openSpringboard() {
+  springboard();
+  front_ = kSpringboardProcess;
+}
+
+void Simulator::openPicker(const std::string& key, const std::string& processName) {
+  if (processName != kSettingsProcess && processName != kSpringboardProcess)
+    throw std::invalid_argument("no process is named \"" + processName + "\" (settings or springboard)");
+  if (processName == kSettingsProcess) {
+    settingsApp();
+  } else {
+    springBoardApp();
+  }
+  platform::Process& process = *device_->process(processName);
+  front_ = processName;
+  device_->dispatch(process, [&] {
+    if (processName == kSpringboardProcess) {
+      springBoardApp().homeScreen()->presentPicker(key);
+    } else {
+      auto host = frontMostController(UIApplication::sharedApplication()->keyWindow());
+      HomeScreenController::presentPickerFrom(host, key);
+    }
+  });
+}
+
+bool Simulator::back() {
+  SettingsApp& app = settingsApp();
+  bool popped = false;
+  device_->dispatch(settings(), [&] { popped = app.navigationController()->popViewControllerAnimated(true) != nullptr; });
+  front_ = kSettingsProcess;
+  return popped;
+}
+
+void Simulator::setAppearance(platform::Appearance appearance) { device_->setAppearance(appearance); }
+
+kavro::uikit::TouchDriver& Simulator::finger() {
+  auto window = frontWindow();
+  if (!finger_ || fingerProcess_ != front_ || fingerWindow_ != window.get()) {
+    if (finger_ && finger_->isTouching()) finger_->cancel();
+    finger_.emplace(frontProcess(), window);
+    fingerProcess_ = front_;
+    fingerWindow_ = window.get();
+  }
+  return *finger_;
+}
+
+std::shared_ptr<UIViewController> Simulator::frontMostController(const std::shared_ptr<UIWindow>& window) {
+  if (!window) return nullptr;
+  auto controller = window->rootViewController();
+  while (controller && controller->presentedViewController()) controller = controller->presentedViewController();
+  return controller;
+}
+
+void Simulator::handleRelaunch(const platform::RelaunchRequest& request) {
+  // The home screen restarts at once: everything it held goes.
+  if (finger_ && fingerProcess_ == kSpringboardProcess) finger_.reset();
+  device_->terminate(kSpringboardProcess);
+  springboard();
+  front_ = kSpringboardProcess;
+  // Then the system opens the request's URL in Settings.
+  std::string url = request.targetURL;
+  platform::Process& settingsProcess = settings();
+  settingsProcess.mainRunLoop().performAfter(kRelaunchDelay, [this, url] {
+    settingsApp().openURL(url);
+    front_ = kSettingsProcess;
+  });
+}
+
+}  // namespace kavro::sim

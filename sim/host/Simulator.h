@@ -1,0 +1,75 @@
+#pragma once
+// The simulated iPhone as the simulator's front ends use it: the device folder, the
+// settings and springboard processes with their screens, the front-most process,
+// one finger, and the system's side of a relaunch request.
+
+#include "platform/device/Device.h"
+#include "platform/uikit/TouchDriver.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+class UIViewController;
+
+namespace kavro::sim {
+
+class SettingsApp;
+class SpringBoardApp;
+
+class Simulator {
+ public:
+  // How long the home screen takes to come back before Settings reopens its page.
+  static constexpr double kRelaunchDelay = 0.5;
+
+  // Prepares the device folder (from the sample device when it is new) and starts
+  // nothing yet.
+  explicit Simulator(const std::filesystem::path& deviceFolder);
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  platform::Device& device() { return *device_; }
+
+  // The processes, started on first use.
+  platform::Process& settings();
+  platform::Process& springboard();
+  SettingsApp& settingsApp();
+  SpringBoardApp& springBoardApp();
+  bool isRunning(const std::string& process) const { return device_->process(process) != nullptr; }
+
+  // The process whose screen is in front, and its key window.
+  const std::string& frontProcessName() const { return front_; }
+  platform::Process& frontProcess();
+  std::shared_ptr<UIWindow> frontWindow();
+  void bringToFront(const std::string& process);
+
+  // Commands.
+  void openSettings();
+  void openSpringboard();
+  // Presents a picker for the list `key` in `process`, over whatever it shows.
+  void openPicker(const std::string& key, const std::string& process);
+  // Pops the top page of the settings navigation stack; false when there is none.
+  bool back();
+  void setAppearance(platform::Appearance appearance);
+
+  // The one finger, on the front-most window.
+  kavro::uikit::TouchDriver& finger();
+
+  // The front-most controller of a process's window: the top of the chain of
+  // presented controllers.
+  static std::shared_ptr<UIViewController> frontMostController(const std::shared_ptr<UIWindow>& window);
+
+ private:
+  void handleRelaunch(const platform::RelaunchRequest& request);
+
+  std::unique_ptr<platform::Device> device_;
+  std::string front_ = "springboard";
+  std::optional<kavro::uikit::TouchDriver> finger_;
+  std::string fingerProcess_;
+  UIWindow* fingerWindow_ = nullptr;
+};
+
+}  // namespace kavro::sim

@@ -1,0 +1,238 @@
+// The preference store on its files, within one process: where and how domains are
+// written, what a write leaves alone, refused domain names, and damaged files that
+// read as empty and are moved aside, never destroyed.
+
+#include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "tests/platform/foundation/BinaryPlistBuilder.h"
+#include "tests/support/DeviceFixture.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+constexpr const char* kDomain = "com.example.store";
+
+Bytes readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, const Bytes& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+ino_t inodeOf(const fs::path& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
+class PreferenceStoreFiles : public ::testing::Test {
+ protected:
+  fs::path folder() const { return temporary_.path() / "Preferences"; }
+  fs::path domainFile() const { return folder() / (std::string(kDomain) + ".plist"); }
+  std::shared_ptr<NSUserDefaults> defaults() { return NSUserDefaults::defaultsWithDirectory(folder()); }
+
+  kavro::test::TemporaryFolder temporary_;
+};
+
+TEST_F(PreferenceStoreFiles, WritesBinaryDomainFilesAndReadsXmlOnes) {
+  auto store = defaults();
+  EXPECT_EQ(store->pathForDomain(kDomain), domainFile());
+  ASSERT_TRUE(store->setObject(true, "enabled", kDomain));  // makes the folder too
+  const Bytes written = readFile(domainFile());
+  ASSERT_GE(written.size(), 8u);
+  EXPECT_EQ(std::string(written.begin(), written.begin() + 8), "bplist00");
+  EXPECT_EQ(*NSPropertyListSerialization::propertyListWithData(written),
+            PlistValue(PlistValue::Dictionary{{"enabled", true}}));
+  EXPECT_FALSE(fs::exists(domainFile().string() + ".tmp"));
+  EXPECT_EQ(store->persistentDomainNames(), std::vector<std::string>{kDomain});
+
+  // Another writer's XML file is read as well, and the next write keeps its values.
+  writeFile(folder() / "com.example.xml.plist",
+            bytesOf("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>name</key>"
+                    "<string>x</string></dict></plist>"));
+  EXPECT_EQ(store->objectForKey("name", "com.example.xml"), PlistValue("x"));
+  ASSERT_TRUE(store->setObject(2, "count", "com.example.xml"));
+  EXPECT_EQ(store->persistentDomainForName("com.example.xml"),
+            (PlistValue::Dictionary{{"count", 2}, {"name", "x"}}));
+  EXPECT_EQ(store->persistentDomainNames(),
+            (std::vector<std::string>{kDomain, "com.example.xml"}));
+  EXPECT_TRUE(store->synchronize());
+}
+
+TEST_F(PreferenceStoreFiles, NilRemovesAKeyAndWritesThatChangeNothingLeaveTheFileAlone) {
+  auto store = defaults();
+  // Removing what is not there makes no folder, no lock and no file.
+  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kDomain));
+  EXPECT_FALSE(fs::exists(folder()));
+
+  ASSERT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kDomain));
+  ASSERT_TRUE(store->setObject(true, "enabled", kDomain));
+  const ino_t before = inodeOf(domainFile());
+  EXPECT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kDomain));
+  EXPECT_TRUE(store->setObject(PlistValue(), "absent", kDomain));
+  EXPECT_EQ(inodeOf(domainFile()), before);
+
+  // The same value of another type is a change.
+  EXPECT_TRUE(store->setObject(1, "enabled", kDomain));
+  EXPECT_NE(inodeOf(domainFile()), before);
+  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kDomain));
+  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+  EXPECT_EQ(store->objectForKey("list", kDomain), PlistValue(PlistValue::Array{"a", "b"}));
+
+  // A value that cannot be stored is refused and the file keeps what it had.
+  EXPECT_FALSE(store->setObject(PlistValue::Array{PlistValue()}, "bad", kDomain));
+  EXPECT_NE(store->lastError().find("nil"), std::string::npos);
+  EXPECT_EQ(store->persistentDomainForName(kDomain).size(), 1u);
+}
+
+TEST_F(PreferenceStoreFiles, RemovingADomainRemovesItsFile) {
+  auto store = defaults();
+  ASSERT_TRUE(store->setPersistentDomain({{"enabled", true}, {"list", PlistValue::Array{"x"}}}, kDomain));
+  ASSERT_TRUE(fs::exists(domainFile()));
+  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_FALSE(fs::exists(domainFile()));
+  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+  EXPECT_TRUE(store->persistentDomainNames().empty());
+  // Removing a domain that has no file succeeds and changes nothing.
+  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_TRUE(store->removePersistentDomainForName("com.example.never"));
+  EXPECT_TRUE(store->synchronize());
+  // An empty domain set on purpose does have a file.
+  ASSERT_TRUE(store->setObject(1, "k", kDomain));
+  ASSERT_TRUE(store->setPersistentDomain({}, kDomain));
+  EXPECT_TRUE(fs::exists(domainFile()));
+  EXPECT_TRUE(store->persistentDomainForName(kDomain).empty());
+}
+
+TEST_F(PreferenceStoreFiles, DomainNamesThatAreNoPlainFileNamesAreRefused) {
+  auto store = defaults();
+  ASSERT_TRUE(store->setObject(1, "k", kDomain));
+  for (const std::string& name :
+       {std::string(), std::string("a/b"), std::string("../escape"), std::string(".hidden"),
+        std::string(".."), std::string("nul\0inside", 10), std::string(201, 'x')}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(store->setObject(true, "enabled", name));
+    EXPECT_NE(store->lastError().find("domain name"), std::string::npos);
+    EXPECT_TRUE(store->objectForKey("enabled", name).isNil());
+    EXPECT_FALSE(store->lastError().empty());
+    EXPECT_FALSE(store->removePersistentDomainForName(name));
+    EXPECT_TRUE(store->pathForDomain(name).empty());
+  }
+  std::vector<std::string> entries;
+  for (const auto& entry : fs::directory_iterator(folder())) entries.push_back(entry.path().filename());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{std::string(kDomain) + ".plist",
+                                                std::string(kDomain) + ".plist.lock"}));
+  EXPECT_FALSE(fs::exists(temporary_.path() / "escape.plist"));
+  EXPECT_TRUE(store->objectForKey("k", kDomain) == PlistValue(1));
+  EXPECT_TRUE(store->lastError().empty());
+}
+
+TEST_F(PreferenceStoreFiles, DamagedFilesReadAsEmptyAndAreMovedAsideByTheNextWrite) {
+  kavro::test::BinaryPlistBuilder cycle;
+  cycle.add(cycle.array({0}));
+  kavro::test::BinaryPlistBuilder deep;
+  for (int i = 0; i < 9999; ++i) deep.add(deep.array({static_cast<std::uint64_t>(i + 1)}));
+  deep.add(deep.array({}));
+  std::string deepXml = "<plist>";
+  for (int i = 0; i < 10000; ++i) deepXml += "<array>";
+  for (int i = 0; i < 10000; ++i) deepXml += "</array>";
+  deepXml += "</plist>";
+  const Bytes valid = *NSPropertyListSerialization::dataWithPropertyList(
+      PlistValue(PlistValue::Dictionary{{"enabled", true}, {"list", PlistValue::Array{"a"}}}),
+      NSPropertyListFormat::binary);
+  Bytes flipped = valid;
+  flipped[flipped.size() - 9] ^= 0x40;  // the root object's number
+  const std::vector<std::pair<std::string, Bytes>> damaged = {
+      {"empty", {}},
+      {"truncated", Bytes(valid.begin(), valid.end() - 5)},
+      {"bit-flipped", flipped},
+      {"random", bytesOf("\x93\x01garbage\xff\x00 that is no property list")},
+      {"array root", *NSPropertyListSerialization::dataWithPropertyList(
+                         PlistValue(PlistValue::Array{1}), NSPropertyListFormat::binary)},
+      {"cyclic", cycle.build()},
+      {"deep binary", deep.build()},
+      {"deep XML", bytesOf(deepXml)},
+  };
+  for (const auto& [what, bytes] : damaged) {
+    SCOPED_TRACE(what);
+    fs::remove_all(folder());
+    writeFile(domainFile(), bytes);
+    auto store = defaults();
+    EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+    EXPECT_NE(store->lastError().find(domainFile().string()), std::string::npos);
+    EXPECT_TRUE(store->persistentDomainForName(kDomain).empty());
+    EXPECT_EQ(readFile(domainFile()), bytes) << "a read never writes";
+
+    ASSERT_TRUE(store->setObject(7, "fresh", kDomain));
+    EXPECT_EQ(readFile(domainFile().string() + ".corrupt-1"), bytes);
+    EXPECT_EQ(store->persistentDomainForName(kDomain), (PlistValue::Dictionary{{"fresh", 7}}));
+  }
+  // A second damaged file goes to the first unused name; removing the domain moves
+  // it aside as well instead of deleting it.
+  writeFile(domainFile(), bytesOf("still broken"));
+  auto store = defaults();
+  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_FALSE(fs::exists(domainFile()));
+  EXPECT_EQ(readFile(domainFile().string() + ".corrupt-2"), bytesOf("still broken"));
+  EXPECT_EQ(readFile(domainFile().string() + ".corrupt-1"), damaged.back().second);
+}
+
+TEST_F(PreferenceStoreFiles, AFileThatCannotBeReadIsNotReplaced) {
+  fs::create_directories(domainFile());  // a folder where the file should be
+  auto store = defaults();
+  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+  EXPECT_FALSE(store->setObject(true, "enabled", kDomain));
+  EXPECT_NE(store->lastError().find("not replacing"), std::string::npos);
+  EXPECT_TRUE(fs::is_directory(domainFile()));
+}
+
+class StandardUserDefaults : public kavro::test::DeviceTest {};
+
+TEST_F(StandardUserDefaults, EachProcessHasItsOwnObjectOverTheDevicesFolder) {
+  const std::string path = std::string(NSUserDefaults::kPreferencesDirectory) + "/" + kDomain + ".plist";
+  auto settingsDefaults = NSUserDefaults::standardUserDefaults();
+  EXPECT_EQ(NSUserDefaults::standardUserDefaults(), settingsDefaults);
+  EXPECT_FALSE(NSFileManager::defaultManager()->fileExistsAtPath(path));
+  ASSERT_TRUE(settingsDefaults->setObject(PlistValue::Array{"com.apple.Music"}, "blacklist", kDomain));
+  EXPECT_TRUE(fs::is_regular_file(device().resolve(path)));
+  EXPECT_EQ(settingsDefaults->pathForDomain(kDomain), device().resolve(path));
+
+  auto fileManager = NSFileManager::defaultManager();
+  bool isDirectory = true;
+  EXPECT_TRUE(fileManager->fileExistsAtPath(path, &isDirectory));
+  EXPECT_FALSE(isDirectory);
+  EXPECT_TRUE(fileManager->fileExistsAtPath(NSUserDefaults::kPreferencesDirectory, &isDirectory));
+  EXPECT_TRUE(isDirectory);
+  EXPECT_EQ(fileManager->contentsOfDirectoryAtPath(NSUserDefaults::kPreferencesDirectory),
+            (std::vector<std::string>{std::string(kDomain) + ".plist", std::string(kDomain) + ".plist.lock"}));
+  std::vector<unsigned char> bytes;
+  EXPECT_TRUE(fileManager->contentsAtPath(path, bytes));
+  EXPECT_EQ(bytes, readFile(device().resolve(path)));
+  EXPECT_FALSE(fileManager->contentsAtPath("/var/jb/missing", bytes));
+
+  platform::ProcessScope inSpringboard(springboard());
+  EXPECT_NE(NSUserDefaults::standardUserDefaults(), settingsDefaults);
+  EXPECT_NE(NSFileManager::defaultManager(), fileManager);
+  EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("blacklist", kDomain),
+            PlistValue(PlistValue::Array{"com.apple.Music"}));
+  ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(false, "enabled", kDomain));
+  platform::ProcessScope backInSettings(settings());
+  EXPECT_EQ(settingsDefaults->objectForKey("enabled", kDomain), PlistValue(false));
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// kavro-defaults as a user runs it: its verbs and output, its exit statuses, how it
+// finds the device, and several copies appending to one list at once.
+
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "tests/support/DeviceFixture.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string readText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class KavroDefaultsTool : public ::testing::Test {
+ protected:
+  KavroDefaultsTool() { fs::create_directories(device()); }
+
+  fs::path device() const { return temporary_.path() / "device"; }
+  fs::path preferences() const { return device() / "var/jb/var/mobile/Library/Preferences"; }
+
+  // Runs the tool with `arguments` and only the given environment.
+  Result run(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
+    const fs::path out = temporary_.path() / ("out." + std::to_string(::getpid()));
+    const fs::path err = temporary_.path() / ("err." + std::to_string(::getpid()));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    arguments.insert(arguments.begin(), KAVRO_DEFAULTS_BINARY);
+    std::vector<char*> argv, envp;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    for (auto& variable : environment) envp.push_back(variable.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    Result result;
+    if (posix_spawn(&pid, KAVRO_DEFAULTS_BINARY, &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = readText(out);
+    result.err = readText(err);
+    return result;
+  }
+  // Runs the tool on the test's device.
+  Result tool(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), {"--device", device().string()});
+    return run(std::move(arguments));
+  }
+
+  kavro::test::TemporaryFolder temporary_;
+};
+
+TEST_F(KavroDefaultsTool, WritesReadsExportsAndDeletes) {
+  const std::string domain = "com.qelm.kavroprefs";
+  EXPECT_EQ(tool({"write", domain, "enabled", "-bool", "YES"}).status, 0);
+  EXPECT_EQ(tool({"write", domain, "blacklist", "-array", "com.apple.mobilesafari"}).status, 0);
+  EXPECT_EQ(tool({"write", domain, "count", "-int", "-5"}).status, 0);
+  EXPECT_EQ(tool({"write", domain, "ratio", "-float", "2.5"}).status, 0);
+  EXPECT_EQ(tool({"write", domain, "name", "-string", "caf\xC3\xA9 \"bar\""}).status, 0);
+  EXPECT_EQ(tool({"write", domain, "plain", "word"}).status, 0);
+
+  Result whole = tool({"read", domain});
+  EXPECT_EQ(whole.status, 0) << whole.err;
+  EXPECT_EQ(whole.out,
+            "{\n"
+            "    blacklist = (\n"
+            "        \"com.apple.mobilesafari\"\n"
+            "    );\n"
+            "    count = \"-5\";\n"
+            "    enabled = 1;\n"
+            "    name = \"caf\\U00e9 \\\"bar\\\"\";\n"
+            "    plain = word;\n"
+            "    ratio = \"2.5\";\n"
+            "}\n");
+  EXPECT_EQ(tool({"read", domain, "enabled"}).out, "1\n");
+  EXPECT_EQ(tool({"read", domain, "name"}).out, "caf\xC3\xA9 \"bar\"\n");
+  EXPECT_EQ(tool({"read", domain, "blacklist"}).out, "(\n    \"com.apple.mobilesafari\"\n)\n");
+
+  // The store holds real types, as the platform's tool writes them.
+  auto stored = NSUserDefaults::defaultsWithDirectory(preferences())->persistentDomainForName(domain);
+  EXPECT_EQ(stored["enabled"], PlistValue(true));
+  EXPECT_EQ(stored["count"], PlistValue(-5));
+  EXPECT_EQ(stored["ratio"], PlistValue(2.5));
+
+  Result exported = tool({"export", domain, "-"});
+  EXPECT_EQ(exported.status, 0);
+  EXPECT_TRUE(exported.out.starts_with("<?xml"));
+  EXPECT_EQ(NSPropertyListSerialization::propertyListWithData(
+                std::vector<std::uint8_t>(exported.out.begin(), exported.out.end())),
+            PlistValue(stored));
+
+  EXPECT_EQ(tool({"write", "com.other", "k", "-array-add", "x", "y"}).status, 0);
+  EXPECT_EQ(tool({"write", "com.other", "k", "-array-add", "z"}).status, 0);
+  EXPECT_EQ(tool({"read", "com.other", "k"}).out, "(\n    x,\n    y,\n    z\n)\n");
+  EXPECT_EQ(tool({"domains"}).out, "com.other, com.qelm.kavroprefs\n");
+
+  EXPECT_EQ(tool({"delete", domain, "count"}).status, 0);
+  EXPECT_EQ(tool({"read", domain, "count"}).status, 1);
+  EXPECT_EQ(tool({"delete", domain}).status, 0);
+  EXPECT_FALSE(fs::exists(preferences() / (domain + ".plist")));
+  EXPECT_EQ(tool({"domains"}).out, "com.other\n");
+}
+
+TEST_F(KavroDefaultsTool, ExitStatusesTellMissingThingsFromBadArguments) {
+  ASSERT_EQ(tool({"write", "com.a", "text", "-string", "hello"}).status, 0);
+  auto expectStatus = [&](std::vector<std::string> arguments, int status, const std::string& inError) {
+    Result result = tool(arguments);
+    EXPECT_EQ(result.status, status) << arguments[0];
+    EXPECT_NE(result.err.find(inError), std::string::npos) << result.err;
+    if (status == 2) {
+      EXPECT_NE(result.err.find("usage:"), std::string::npos);
+    }
+  };
+  expectStatus({"read", "com.missing"}, 1, "does not exist");
+  expectStatus({"read", "com.a", "missing"}, 1, "does not exist");
+  expectStatus({"delete", "com.missing"}, 1, "not found");
+  expectStatus({"delete", "com.a", "missing"}, 1, "does not exist");
+  // Appending to a value that is no array is refused and changes nothing.
+  expectStatus({"write", "com.a", "text", "-array-add", "x"}, 1, "not an array");
+  EXPECT_EQ(tool({"read", "com.a", "text"}).out, "hello\n");
+
+  expectStatus({"frobnicate"}, 2, "unknown command");
+  expectStatus({"read"}, 2, "read takes");
+  expectStatus({"read", "a/b"}, 2, "not a domain name");
+  expectStatus({"write", ".hidden", "k", "-int", "1"}, 2, "not a domain name");
+  expectStatus({"write", "com.a", "k", "-int", "12abc"}, 2, "-int");
+  expectStatus({"write", "com.a", "k", "-int", "99999999999999999999"}, 2, "-int");
+  expectStatus({"write", "com.a", "k", "-bool", "maybe"}, 2, "-bool");
+  expectStatus({"write", "com.a", "k", "-float", "nan"}, 2, "-float");
+  expectStatus({"write", "com.a", "k", "-string"}, 2, "exactly one value");
+  expectStatus({"write", "com.a", "k", "-date", "x"}, 2, "unknown value type");
+  expectStatus({"export", "com.a", "file.plist"}, 2, "standard output");
+  expectStatus({"--verbose", "domains"}, 2, "unknown option");
+  EXPECT_EQ(run({}).status, 2);
+  Result help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage:"), std::string::npos);
+  EXPECT_EQ(tool({"read", "com.a"}).out, "{\n    text = hello;\n}\n");
+}
+
+TEST_F(KavroDefaultsTool, FindsTheDeviceAsTheSimulatorDoes) {
+  const fs::path other = temporary_.path() / "other";
+  fs::create_directories(other);
+  ASSERT_EQ(run({"write", "com.env", "k", "1"}, {"KAVRO_DEVICE=" + device().string()}).status, 0);
+  EXPECT_TRUE(fs::exists(preferences() / "com.env.plist"));
+  // --device, anywhere before the command, wins over the variable.
+  ASSERT_EQ(run({"--device", other.string(), "write", "com.opt", "k", "1"},
+                {"KAVRO_DEVICE=" + device().string()}).status, 0);
+  EXPECT_TRUE(fs::exists(other / "var/jb/var/mobile/Library/Preferences/com.opt.plist"));
+
+  const fs::path dataHome = temporary_.path() / "data";
+  fs::create_directories(dataHome / "kavroprefs/device");
+  ASSERT_EQ(run({"write", "com.xdg", "k", "1"}, {"XDG_DATA_HOME=" + dataHome.string()}).status, 0);
+  EXPECT_TRUE(fs::exists(dataHome / "kavroprefs/device/var/jb/var/mobile/Library/Preferences/com.xdg.plist"));
+  const fs::path home = temporary_.path() / "home";
+  fs::create_directories(home / ".local/share/kavroprefs/device");
+  ASSERT_EQ(run({"write", "com.home", "k", "1"}, {"HOME=" + home.string()}).status, 0);
+  EXPECT_TRUE(fs::exists(home / ".local/share/kavroprefs/device/var/jb/var/mobile/Library/Preferences/com.home.plist"));
+
+  // The tool never makes a device: the simulator fills a new one with its samples.
+  Result missing = run({"--device", (temporary_.path() / "none").string(), "write", "com.a", "k", "1"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
+  EXPECT_FALSE(fs::exists(temporary_.path() / "none"));
+}
+
+TEST_F(KavroDefaultsTool, ConcurrentAppendsLoseNothing) {
+  constexpr int kProcesses = 6;
+  constexpr int kAppendsEach = 8;
+  std::vector<pid_t> children;
+  for (int process = 0; process < kProcesses; ++process) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      bool ok = true;
+      for (int append = 0; append < kAppendsEach; ++append) {
+        const std::string value = std::to_string(process) + "." + std::to_string(append);
+        ok = tool({"write", "com.race", "list", "-array-add", value}).status == 0 && ok;
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  auto list = NSUserDefaults::defaultsWithDirectory(preferences())->objectForKey("list", "com.race");
+  ASSERT_TRUE(list.isArray());
+  std::vector<std::string> values;
+  for (const auto& element : *list.asArray()) values.push_back(element.stringOr(""));
+  EXPECT_EQ(values.size(), std::size_t(kProcesses * kAppendsEach));
+  std::sort(values.begin(), values.end());
+  for (int process = 0; process < kProcesses; ++process)
+    for (int append = 0; append < kAppendsEach; ++append)
+      EXPECT_TRUE(std::binary_search(values.begin(), values.end(),
+                                     std::to_string(process) + "." + std::to_string(append)));
+}
+
+}  // namespace
