@@ -67,12 +67,13 @@ class WebServerTest : public ::testing::Test {
     ASSERT_EQ(postJson("/api/touch", {{"phase", "up"}}), 204);
   }
   void tapButton(const std::string& label) {
-    for (auto& button : get("/api/state")["buttons"])
+    json state = get("/api/state");
+    for (auto& button : state["buttons"])
       if (button["label"] == label) {
         auto frame = button["frame"];
         return tap(frame[0].get<double>() + frame[2].get<double>() / 2, frame[1].get<double>() + frame[3].get<double>() / 2);
       }
-    FAIL() << "no button " << label;
+    FAIL() << "no button " << label << " in " << state.dump();
   }
   // The settings page with the first-run guide gone.
   void dismissGuide() {

@@ -1,0 +1,78 @@
+// Searching the catalogue by name: case-insensitive substrings, an empty query
+// matching nothing, "Done" while searching, the Cancel button acting only on an
+// empty field, and a tap that ends the search state but leaves "Done".
+
+#include "tests/selector/PickerTestSupport.h"
+
+#include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UINavigationItem.h"
+#include "store/KavroPreferences.h"
+
+namespace kavro::test {
+namespace {
+
+class SearchTest : public PickerTest {
+ protected:
+  SearchTest() {
+    install({{"com.example.safari", "Safari"}, {"com.example.maps", "Maps"}, {"com.example.paf", "Paff"}});
+    openPicker("blacklist");
+    searchBar = picker->searchController()->searchBar();
+  }
+  std::string rightButton() {
+    auto items = picker->navigationItem()->rightBarButtonItems();
+    auto button = std::dynamic_pointer_cast<UIButton>(items.front()->customView());
+    return button->currentTitle().empty() ? button->currentBackgroundImage()->symbolName() : button->currentTitle();
+  }
+  void type(const std::string& text) {
+    for (char c : text) device().dispatch(settings(), [&] { searchBar->insertText(std::string(1, c)); });
+  }
+  void tapCancel() {
+    window->layoutIfNeeded();
+    CGRect frame = searchBar->cancelButton()->frameInWindow();
+    kavro::uikit::TouchDriver(settings(), window).tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});
+  }
+  std::shared_ptr<UISearchBar> searchBar;
+  using Names = std::vector<std::string>;
+};
+
+TEST_F(SearchTest, QueriesMatchNamesIgnoringCaseAndEmptyMatchesNothing) {
+  kavro::store::writeIdentifierList("blacklist", {"com.example.maps"});
+  device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
+  EXPECT_TRUE(picker->searching());
+  EXPECT_TRUE(rowTexts(1).empty());
+  EXPECT_EQ(rightButton(), "Done");
+  type("AF");
+  EXPECT_EQ(rowTexts(1), (Names{"Paff", "Safari"}));
+  EXPECT_EQ(rowTexts(0), (Names{"Maps"}));
+  device().dispatch(settings(), [&] { searchBar->deleteBackward(); searchBar->deleteBackward(); });
+  EXPECT_TRUE(rowTexts(1).empty());
+  type("m");
+  EXPECT_EQ(checkedTexts(), (Names{"Maps"}));
+}
+
+TEST_F(SearchTest, CancelWithTextKeepsTheSearchAndDoneEndsIt) {
+  device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
+  type("saf");
+  tapCancel();
+  // The platform clears the field but the page was told while text was in it.
+  EXPECT_TRUE(picker->searching());
+  EXPECT_EQ(rowTexts(1), (Names{"Safari"}));
+  tapButton("Done");
+  EXPECT_FALSE(picker->searching());
+  EXPECT_EQ(rowTexts(1).size(), 3u);
+  EXPECT_EQ(rightButton(), "arrow.triangle.2.circlepath.circle.fill");
+}
+
+TEST_F(SearchTest, ATapOnAResultEndsTheSearchStateButLeavesDone) {
+  device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
+  type("maps");
+  tapRow(1, 0);
+  EXPECT_EQ(stored("blacklist"), (Names{"com.example.maps"}));
+  EXPECT_FALSE(picker->searching());
+  EXPECT_EQ(rowTexts(1).size(), 3u);
+  EXPECT_EQ(rightButton(), "Done");
+  EXPECT_EQ(searchBar->text(), "maps");
+}
+
+}  // namespace
+}  // namespace kavro::test
