@@ -21,12 +21,12 @@ class KavroIdentifierList {
 
   const std::string& key() const { return key_; }
   // Rows: the identifiers, in stored order.
-  long count() const { return static_cast<long>(identifiers_.size()); }
+  long count() const { return static_cast<long>(positions_.size()); }
   // The identifier of a row; nullopt for a row the list does not have (another
   // process may have shortened it since the table counted its rows).
   std::optional<std::string> identifierAt(long row) const;
   bool contains(const std::string& identifier) const;
-  const std::vector<std::string>& identifiers() const { return identifiers_; }
+  std::vector<std::string> identifiers() const;
 
   // Edits of this copy; write() stores it.
   void append(const std::string& identifier);
@@ -43,10 +43,13 @@ class KavroIdentifierList {
 
  private:
   void reindex();
+  const PlistValue::Array& elements() const;
+  PlistValue::Array& mutableElements();
+  const std::string& at(long row) const;
+
   std::string key_;
-  PlistValue::Array elements_;
+  PlistValue value_;                    // the stored array, or nil
   std::vector<std::size_t> positions_;  // element index of each row
-  std::vector<std::string> identifiers_;
 };
 
 }  // namespace kavro::selector

@@ -96,3 +96,11 @@ const char* PlistValue::typeName(Type type) {
   }
   return "unknown";
 }
+
+bool operator==(const PlistValue& a, const PlistValue& b) {
+  if (a.value_.index() != b.value_.index()) return false;
+  if (const PlistValue::Array* left = a.asArray()) return left == b.asArray() || *left == *b.asArray();
+  if (const PlistValue::Dictionary* left = a.asDictionary())
+    return left == b.asDictionary() || *left == *b.asDictionary();
+  return a.value_ == b.value_;
+}

@@ -2,9 +2,12 @@
 // A property-list value: what NSUserDefaults stores and property-list files hold.
 // The null value stands for nil (an absent object). Conversions follow NSNumber and
 // NSString: boolValue on a number is "not zero", on a string the platform's rules.
+// Arrays and dictionaries are shared between copies until one of them is changed
+// (copy on write), so handing a stored list around costs a reference, not a copy.
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -40,8 +43,8 @@ class PlistValue {
   PlistValue(std::string value) : value_(std::move(value)) {}
   PlistValue(NSData value) : value_(std::move(value)) {}
   PlistValue(NSDate value) : value_(value) {}
-  PlistValue(Array value) : value_(std::move(value)) {}
-  PlistValue(Dictionary value) : value_(std::move(value)) {}
+  PlistValue(Array value) : value_(std::make_shared<Array>(std::move(value))) {}
+  PlistValue(Dictionary value) : value_(std::make_shared<Dictionary>(std::move(value))) {}
 
   Type type() const { return static_cast<Type>(value_.index()); }
   bool isNil() const { return type() == Type::nil; }
@@ -69,10 +72,17 @@ class PlistValue {
   const std::string* asString() const& { return std::get_if<std::string>(&value_); }
   const NSData* asData() const& { return std::get_if<NSData>(&value_); }
   const NSDate* asDate() const& { return std::get_if<NSDate>(&value_); }
-  const Array* asArray() const& { return std::get_if<Array>(&value_); }
-  Array* asArray() & { return std::get_if<Array>(&value_); }
-  const Dictionary* asDictionary() const& { return std::get_if<Dictionary>(&value_); }
-  Dictionary* asDictionary() & { return std::get_if<Dictionary>(&value_); }
+  const Array* asArray() const& {
+    auto shared = std::get_if<SharedArray>(&value_);
+    return shared ? shared->get() : nullptr;
+  }
+  // Mutable access first gives this value a copy of its own, if it shares one.
+  Array* asArray() & { return ownCopy<Array>(); }
+  const Dictionary* asDictionary() const& {
+    auto shared = std::get_if<SharedDictionary>(&value_);
+    return shared ? shared->get() : nullptr;
+  }
+  Dictionary* asDictionary() & { return ownCopy<Dictionary>(); }
   const bool* asBoolean() const&& = delete;
   const std::int64_t* asInteger() const&& = delete;
   const double* asReal() const&& = delete;
@@ -94,10 +104,21 @@ class PlistValue {
 
   static const char* typeName(Type type);
 
-  friend bool operator==(const PlistValue& a, const PlistValue& b) { return a.value_ == b.value_; }
+  friend bool operator==(const PlistValue& a, const PlistValue& b);
 
  private:
-  std::variant<std::monostate, bool, std::int64_t, double, std::string, NSData, NSDate, Array,
-               Dictionary>
+  using SharedArray = std::shared_ptr<Array>;
+  using SharedDictionary = std::shared_ptr<Dictionary>;
+
+  template <class Container>
+  Container* ownCopy() {
+    auto shared = std::get_if<std::shared_ptr<Container>>(&value_);
+    if (!shared || !*shared) return nullptr;
+    if (shared->use_count() > 1) *shared = std::make_shared<Container>(**shared);
+    return shared->get();
+  }
+
+  std::variant<std::monostate, bool, std::int64_t, double, std::string, NSData, NSDate, SharedArray,
+               SharedDictionary>
       value_;
 };

@@ -1,0 +1,189 @@
+// The application picker on a device with 2,000 installed applications and a stored
+// list of 500 identifiers. Each figure includes everything a person's action costs:
+// the touches through the window, the store reads and the durable store write, the
+// table reload and the cells it asks for, and the end-of-turn layout.
+//   OpenPicker: a new picker, its catalogue built, presented and laid out
+//   TapToggle: a tap on a row of "All Applications" (adds, then removes)
+//   Swipe: a full swipe on a row of "Current Applications" (the row is put back
+//          outside the timing)
+//   Reorder: moving a row of "Current Applications" down by one (and back)
+//   SearchKeystroke: one character typed into the search field (and deleted)
+// The device lives in a fresh folder under $TMPDIR (or /tmp), removed afterwards.
+
+#include "platform/PlatformClasses.h"
+#include "platform/device/Device.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/uikit/TouchDriver.h"
+#include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UIWindow.h"
+#include "selector/KavroApplicationSelector.h"
+#include "store/KavroPreferences.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kApplications = 2000;
+constexpr int kListed = 500;
+
+struct PickerBench {
+  fs::path folder;
+  std::unique_ptr<platform::Device> device;
+  platform::Process* process = nullptr;
+  std::unique_ptr<platform::ProcessScope> scope;
+  std::shared_ptr<UIWindow> window;
+  std::shared_ptr<UIViewController> root;
+  std::shared_ptr<KavroApplicationSelector> picker;
+
+  PickerBench() {
+    const char* temp = std::getenv("TMPDIR");
+    std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/kavro-picker-XXXXXX";
+    folder = ::mkdtemp(pattern.data());
+    static const char* const kStems[] = {"Photos", "iMovie", "1Password", "微信", "Яндекс", "eBay", "Zebra", "Notes"};
+    for (int i = 0; i < kApplications; ++i) {
+      PlistValue::Dictionary info{{"CFBundleIdentifier", "com.example.app" + std::to_string(i)},
+                                  {"CFBundleDisplayName", std::string(kStems[i % 8]) + " " + std::to_string(i)}};
+      if (i % 17 == 0) info["SBAppTags"] = PlistValue::Array{"hidden"};
+      auto bytes = NSPropertyListSerialization::dataWithPropertyList(PlistValue(info), NSPropertyListFormat::binary);
+      fs::path app = folder / "device/Applications" / ("App" + std::to_string(i) + ".app");
+      fs::create_directories(app);
+      std::ofstream(app / "Info.plist", std::ios::binary)
+          .write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
+    }
+    kavro::platform_support::registerPlatformClasses();
+    device = std::make_unique<platform::Device>(folder / "device");
+    process = &device->launch("settings", "com.apple.Preferences");
+    scope = std::make_unique<platform::ProcessScope>(*process);
+    std::vector<std::string> listed;
+    for (int i = 0; i < kListed; ++i) listed.push_back("com.example.app" + std::to_string(i * 3 + 1));
+    kavro::store::writeIdentifierList("blacklist", listed);
+    window = alloc<UIWindow>()->init();
+    root = alloc<UIViewController>()->init();
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+  }
+  ~PickerBench() {
+    picker.reset();
+    root.reset();
+    window.reset();
+    scope.reset();
+    device.reset();
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+
+  void open() {
+    if (root->presentedViewController()) {
+      root->dismissViewControllerAnimated(false, nullptr);
+      device->runUntilIdle();
+    }
+    picker = alloc<KavroApplicationSelector>()->initWithIdentifier(kavro::store::kBlacklistKey);
+    auto navigation = alloc<UINavigationController>()->initWithRootViewController(picker);
+    root->presentViewController(navigation, false, nullptr);
+    device->runUntilIdle();
+  }
+  CGPoint cellCenter(long section, long row) {
+    auto table = picker->tableView();
+    table->scrollToRowAtIndexPath({section, row}, UITableViewScrollPositionNone, false);
+    window->layoutIfNeeded();
+    CGRect frame = table->cellForRowAtIndexPath({section, row})->frameInWindow();
+    return {CGRectGetMidX(frame), CGRectGetMidY(frame)};
+  }
+};
+
+PickerBench& bench() {
+  static PickerBench instance;
+  return instance;
+}
+
+void OpenPicker(benchmark::State& state) {
+  auto& b = bench();
+  for (auto _ : state) b.open();
+  state.counters["catalogue"] = static_cast<double>(b.picker->applications().size());
+}
+BENCHMARK(OpenPicker)->Unit(benchmark::kMillisecond);
+
+void TapToggle(benchmark::State& state) {
+  auto& b = bench();
+  b.open();
+  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  std::size_t listed = kavro::store::readIdentifierList(kavro::store::kBlacklistKey).size();
+  for (auto _ : state) {
+    // The row moves as "Current Applications" grows and shrinks: find it anew.
+    state.PauseTiming();
+    CGPoint point = b.cellCenter(1, 2);
+    state.ResumeTiming();
+    finger.tap(point);
+  }
+  if (kavro::store::readIdentifierList(kavro::store::kBlacklistKey).size() == listed && state.iterations() % 2)
+    state.SkipWithError("the taps changed nothing");
+}
+BENCHMARK(TapToggle)->Unit(benchmark::kMicrosecond);
+
+void Swipe(benchmark::State& state) {
+  auto& b = bench();
+  b.open();
+  CGPoint point = b.cellCenter(0, 0);
+  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  for (auto _ : state) {
+    finger.down({370, point.y});
+    for (int i = 0; i < 5; ++i) finger.move(-70, 0);
+    finger.up();
+    state.PauseTiming();
+    auto list = kavro::store::readIdentifierList(kavro::store::kBlacklistKey);
+    list.insert(list.begin(), "com.example.app1");
+    kavro::store::writeIdentifierList(kavro::store::kBlacklistKey, list);
+    b.picker->tableView()->reloadData();
+    b.window->layoutIfNeeded();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(Swipe)->Unit(benchmark::kMicrosecond);
+
+// Row 0 down by one, then back: the same move each time, alternating direction.
+[[gnu::noinline]] void reorderOnce(PickerBench& b, long step) {
+  if (step % 2 == 0)
+    b.picker->moveRowAtIndexPath(b.picker->tableView(), {0, 0}, {0, 1});
+  else
+    b.picker->moveRowAtIndexPath(b.picker->tableView(), {0, 1}, {0, 0});
+  b.window->layoutIfNeeded();
+}
+
+void Reorder(benchmark::State& state) {
+  auto& b = bench();
+  b.open();
+  b.picker->tableView()->setEditing(true);
+  b.window->layoutIfNeeded();
+  long step = 0;
+  for (auto _ : state) reorderOnce(b, step++);
+}
+BENCHMARK(Reorder)->Unit(benchmark::kMicrosecond);
+
+void SearchKeystroke(benchmark::State& state) {
+  auto& b = bench();
+  b.open();
+  auto searchBar = b.picker->searchController()->searchBar();
+  b.device->dispatch(*b.process, [&] { searchBar->becomeFirstResponder(); });
+  b.device->dispatch(*b.process, [&] { searchBar->insertText("o"); });
+  long step = 0;
+  for (auto _ : state) {
+    if (step++ % 2 == 0)
+      b.device->dispatch(*b.process, [&] { searchBar->insertText("t"); });
+    else
+      b.device->dispatch(*b.process, [&] { searchBar->deleteBackward(); });
+  }
+}
+BENCHMARK(SearchKeystroke)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
