@@ -1,20 +1,32 @@
 # Two commands do everything on a fresh Debian 12 machine:
-#   make run   installs what is missing, builds, and runs the simulator
-#   make test  the same set-up and build, then every test (optimised and sanitizer builds)
+#   make run   installs what is missing, builds, and serves the simulated iPhone
+#              at http://127.0.0.1:8080/ (Ctrl-C stops it)
+#   make test  the same set-up and build, then every test: unit tests in the
+#              optimised and the sanitizer build, and the browser tests
 
 JOBS ?= $(shell nproc)
+PORT ?= 8080
 
-.PHONY: run test setup build build-debug test-default test-debug bench clean
+.PHONY: run demo test setup setup-e2e build build-debug test-default test-debug bench clean
 
 run: build
+	./build/default/sim/kavro-sim serve --port $(PORT)
+
+# The scripted tour, headless: prints the state after each step as JSON.
+demo: build
 	./build/default/sim/kavro-sim run sim/demo.ksim
 
-test: build build-debug
+test: setup-e2e build build-debug
 	ctest --preset default
 	ctest --preset debug
 
 setup:
 	./scripts/setup.sh
+
+# Chromium, Node.js and the browser tests' npm packages; before the build is
+# configured, which registers the browser tests only when they can run.
+setup-e2e: setup
+	./scripts/setup-e2e.sh
 
 build: setup
 	cmake --preset default >/dev/null
@@ -31,7 +43,7 @@ test-debug: build-debug
 	ctest --preset debug
 
 bench: build
-	for b in build/default/bench/bench_*; do $$b; done
+	for b in build/default/bench/bench_*; do $$b --benchmark_repetitions=3 --benchmark_report_aggregates_only=true; done
 
 clean:
 	rm -rf build

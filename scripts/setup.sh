@@ -9,12 +9,10 @@ packages=(
   libpng-dev                                     # reading PNG pictures and icons
   libicu-dev                                     # Unicode case mapping and string comparison
   nlohmann-json3-dev                             # the simulator's JSON (dump, expect, web API)
+  libcpp-httplib-dev                             # the simulator's web server (kavro-sim serve)
   libgtest-dev libgmock-dev googletest           # unit tests
   libbenchmark-dev                               # benchmarks
 )
-if [ "${KAVRO_WITH_BROWSER:-0}" = 1 ]; then
-  packages+=(chromium nodejs npm)
-fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -104,6 +104,12 @@ void Device::advance(double seconds) {
     next->mainRunLoop().endTurn();
   }
   now_ = target;
+  // Every advance ends with a turn of each run loop, so that changes made between
+  // events (by a test, a host) are laid out as they would be before the next frame.
+  for (Process* process : processes()) {
+    ProcessScope scope(*process);
+    process->mainRunLoop().endTurn();
+  }
 }
 
 void Device::dispatch(Process& process, const std::function<void()>& event) {

@@ -95,8 +95,9 @@ DomainFileSnapshot* PreferenceDomainStore::currentSnapshot(const std::string& do
          "): a domain name must be a plain file name; " + whatHappensInstead);
     return nullptr;
   }
-  auto [entry, inserted] =
-      snapshots_.try_emplace(domain, directory_ / (domain + std::string(kDomainFileExtension)));
+  auto entry = snapshots_.find(domain);
+  if (entry == snapshots_.end())
+    entry = snapshots_.try_emplace(domain, directory_ / (domain + std::string(kDomainFileExtension))).first;
   entry->second.refresh();
   return &entry->second;
 }

@@ -53,7 +53,7 @@ bool isPlainFileName(const std::string& name) {
 }
 
 std::shared_ptr<const ApplicationBundle> ApplicationBundle::fromInfoPlist(
-    const PlistValue& info, std::string bundlePath, std::filesystem::path hostBundlePath,
+    const PlistValue& info, std::string bundlePath, std::string hostBundlePath,
     std::string& problem) {
   if (!info.isDictionary()) {
     problem = std::string("its Info.plist holds ") + PlistValue::typeName(info.type()) +

@@ -6,7 +6,6 @@
 
 #include "platform/foundation/PlistValue.h"
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,13 +19,13 @@ struct ApplicationBundle {
   std::optional<std::vector<std::string>> appTags;      // SBAppTags, when it is an array
   std::vector<std::string> iconFileNames;               // declared icon names, in order
   std::string bundlePath;                               // the iOS path of the .app folder
-  std::filesystem::path hostBundlePath;                 // the same folder on this machine
+  std::string hostBundlePath;                           // the same folder on this machine
 
   // Reads a parsed Info.plist. Nothing, with `problem` saying why, when it is no
   // dictionary or has no string CFBundleIdentifier.
   static std::shared_ptr<const ApplicationBundle> fromInfoPlist(const PlistValue& info,
                                                                 std::string bundlePath,
-                                                                std::filesystem::path hostBundlePath,
+                                                                std::string hostBundlePath,
                                                                 std::string& problem);
 };
 

@@ -24,7 +24,7 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 // The names of the folders inside `folder` (symbolic links followed) that end in
 // `suffix`, in byte order; empty when `folder` cannot be read.
-std::vector<std::string> subfolders(const std::filesystem::path& folder, std::string_view suffix) {
+std::vector<std::string> subfolders(const std::string& folder, std::string_view suffix) {
   std::vector<std::string> names;
   DIR* directory = ::opendir(folder.c_str());
   if (!directory) return names;
@@ -50,8 +50,8 @@ ApplicationCatalogue& ApplicationCatalogue::current() {
   platform::Process& process = platform::Process::current();
   return *process.singleton<ApplicationCatalogue>([&process] {
     auto catalogue = std::make_shared<ApplicationCatalogue>();
-    catalogue->systemRoot_ = process.device().resolve(kSystemApplicationsPath);
-    catalogue->userRoot_ = process.device().resolve(kUserApplicationsPath);
+    catalogue->systemRoot_ = process.device().resolve(kSystemApplicationsPath).native() + "/";
+    catalogue->userRoot_ = process.device().resolve(kUserApplicationsPath).native() + "/";
     return catalogue;
   });
 }
@@ -96,12 +96,12 @@ void ApplicationCatalogue::enumerate(Bundles& bundles) {
   listings.reserve(listings_.size());
   byIdentifier_.clear();
   for (const std::string& name : subfolders(systemRoot_, ".app"))
-    addBundle(std::string(kSystemApplicationsPath) + "/" + name, systemRoot_ / name, readings, bundles);
+    addBundle(std::string(kSystemApplicationsPath) + "/" + name, systemRoot_ + name, readings, bundles);
   for (const std::string& container : subfolders(userRoot_, "")) {
-    const std::filesystem::path hostContainer = userRoot_ / container;
+    const std::string hostContainer = userRoot_ + container;
     const std::string containerPath = std::string(kUserApplicationsPath) + "/" + container + "/";
     for (const std::string& name : containerApplications(hostContainer, listings))
-      addBundle(containerPath + name, hostContainer / name, readings, bundles);
+      addBundle(containerPath + name, hostContainer + "/" + name, readings, bundles);
   }
   // What belonged to applications and containers that are gone goes with the old caches.
   readings_.swap(readings);
@@ -110,8 +110,8 @@ void ApplicationCatalogue::enumerate(Bundles& bundles) {
 }
 
 const std::vector<std::string>& ApplicationCatalogue::containerApplications(
-    const std::filesystem::path& hostContainer, ListingCache& listings) {
-  auto previous = listings_.extract(hostContainer.native());
+    const std::string& hostContainer, ListingCache& listings) {
+  auto previous = listings_.extract(hostContainer);
   const struct timespec clockBeforeListing = fileClockNow();
   std::optional<FileIdentity> identity = fileIdentity(hostContainer);
   if (previous && identity && previous.mapped().settled && previous.mapped().identity == *identity)
@@ -124,13 +124,13 @@ const std::vector<std::string>& ApplicationCatalogue::containerApplications(
     listing.settled = isSettled(*identity, clockBeforeListing);
   }
   listing.applications = subfolders(hostContainer, ".app");
-  return listings.insert_or_assign(hostContainer.native(), std::move(listing)).first->second.applications;
+  return listings.insert_or_assign(hostContainer, std::move(listing)).first->second.applications;
 }
 
 void ApplicationCatalogue::addBundle(const std::string& bundlePath,
-                                     const std::filesystem::path& hostBundlePath,
+                                     const std::string& hostBundlePath,
                                      ReadingCache& readings, Bundles& bundles) {
-  auto previous = readings_.extract((hostBundlePath / "Info.plist").native());
+  auto previous = readings_.extract(hostBundlePath);
   if (previous) readings.insert(std::move(previous));
   std::shared_ptr<const ApplicationBundle> bundle = readBundle(bundlePath, hostBundlePath, readings, true);
   if (!bundle) return;
@@ -146,40 +146,40 @@ void ApplicationCatalogue::addBundle(const std::string& bundlePath,
 }
 
 std::shared_ptr<const ApplicationBundle> ApplicationCatalogue::readBundle(
-    const std::string& bundlePath, const std::filesystem::path& hostBundlePath, ReadingCache& readings,
+    const std::string& bundlePath, const std::string& hostBundlePath, ReadingCache& readings,
     bool reportMissing) {
-  const std::filesystem::path infoPath = hostBundlePath / "Info.plist";
-  std::optional<FileIdentity> identity = fileIdentity(infoPath);
-  if (!identity) {
-    std::string reason = std::strerror(errno);
-    readings.erase(infoPath.native());
-    if (reportMissing) report(bundlePath, "it has no readable Info.plist (" + reason + ")");
+  const std::string infoPath = hostBundlePath + "/Info.plist";
+  auto cached = readings.find(hostBundlePath);
+  if (cached != readings.end() && cached->second.settled) {
+    std::optional<FileIdentity> identity = fileIdentity(infoPath);
+    if (identity && cached->second.identity == *identity) return cached->second.bundle;
+  }
+
+  ++infoPlistReadCount_;
+  std::string problem;
+  int error = 0;
+  std::optional<FileReading> file = readFile(infoPath, NSPropertyListSerialization::kMaximumFileSize, problem, &error);
+  if (!file && (error == ENOENT || error == ENOTDIR)) {
+    readings.erase(hostBundlePath);
+    if (reportMissing) report(bundlePath, "it has no Info.plist");
     return nullptr;
   }
-  auto cached = readings.find(infoPath.native());
-  if (cached != readings.end() && cached->second.settled && cached->second.identity == *identity)
-    return cached->second.bundle;
-
   InfoPlistReading reading;
-  std::string problem;
-  ++infoPlistReadCount_;
-  if (std::optional<FileReading> file =
-          readFile(infoPath, NSPropertyListSerialization::kMaximumFileSize, problem)) {
+  if (file) {
     reading.identity = file->identity;
     reading.settled = file->settled;
-    std::string error;
-    if (std::optional<PlistValue> info = NSPropertyListSerialization::propertyListWithData(file->bytes, &error))
+    std::string parseError;
+    if (std::optional<PlistValue> info = NSPropertyListSerialization::propertyListWithData(file->bytes, &parseError))
       reading.bundle = ApplicationBundle::fromInfoPlist(*info, bundlePath, hostBundlePath, problem);
     else
-      problem = "its Info.plist is not a property list (" + error + ")";
+      problem = "its Info.plist is not a property list (" + parseError + ")";
   } else {
+    // Not settled: read again at the next look, when the problem may be gone.
     problem = "its Info.plist cannot be read (" + problem + ")";
-    reading.identity = *identity;
   }
   if (!reading.bundle) report(bundlePath, problem);
   std::shared_ptr<const ApplicationBundle> bundle = reading.bundle;
-  reading.problem = std::move(problem);
-  readings[infoPath.native()] = std::move(reading);
+  readings.insert_or_assign(hostBundlePath, std::move(reading));
   return bundle;
 }
 

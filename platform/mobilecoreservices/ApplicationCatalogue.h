@@ -11,7 +11,6 @@
 #include "platform/mobilecoreservices/FileIdentity.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -51,7 +50,6 @@ class ApplicationCatalogue {
     FileIdentity identity;
     bool settled = false;
     std::shared_ptr<const ApplicationBundle> bundle;  // nullptr when the file is broken
-    std::string problem;
   };
   using ReadingCache = std::unordered_map<std::string, InfoPlistReading>;
 
@@ -76,19 +74,20 @@ class ApplicationCatalogue {
   using ListingCache = std::unordered_map<std::string, ContainerListing>;
 
   void enumerate(Bundles& bundles);
-  const std::vector<std::string>& containerApplications(const std::filesystem::path& hostContainer,
+  const std::vector<std::string>& containerApplications(const std::string& hostContainer,
                                                         ListingCache& listings);
-  void addBundle(const std::string& bundlePath, const std::filesystem::path& hostBundlePath,
+  void addBundle(const std::string& bundlePath, const std::string& hostBundlePath,
                  ReadingCache& readings, Bundles& bundles);
   std::shared_ptr<const ApplicationBundle> readBundle(const std::string& bundlePath,
-                                                      const std::filesystem::path& hostBundlePath,
+                                                      const std::string& hostBundlePath,
                                                       ReadingCache& readings, bool reportMissing);
   FolderStamp currentStamp() const;
   void report(const std::string& bundlePath, const std::string& problem);
 
-  std::filesystem::path systemRoot_;
-  std::filesystem::path userRoot_;
-  ReadingCache readings_;  // by the Info.plist's path on this machine
+  // Host paths of the two application folders, each ending in "/".
+  std::string systemRoot_;
+  std::string userRoot_;
+  ReadingCache readings_;  // by the .app folder's path on this machine
   ListingCache listings_;  // by the container's path on this machine
   std::unordered_map<std::string, std::shared_ptr<const ApplicationBundle>> byIdentifier_;
   std::optional<FolderStamp> stamp_;  // nothing until the first enumeration

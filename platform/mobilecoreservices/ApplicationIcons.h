@@ -5,24 +5,8 @@
 // declares, each name resolved in its .app folder by trying the name as it is, then
 // NAME@3x.png, NAME@2x.png and NAME.png. An application without a usable icon file,
 // and an identifier no application has, get a placeholder drawn for the identifier.
-//
-// Icons are cached per process by identifier, format and scale. A cached icon is
-// given again only while the application's Info.plist and the icon files it names
-// are as they were (a few stat() calls), so a changed icon shows at the next call.
 
 #include "platform/coregraphics/CGGeometry.h"
-#include "platform/mobilecoreservices/ApplicationBundle.h"
-#include "platform/mobilecoreservices/FileIdentity.h"
-
-#include <cstddef>
-#include <filesystem>
-#include <memory>
-#include <optional>
-#include <string>
-#include <unordered_map>
-#include <vector>
-
-class UIImage;
 
 namespace kavro::mobilecoreservices {
 
@@ -33,41 +17,5 @@ void registerApplicationIcons();
 // The size in points of an icon format: 0 is the 29-point Settings icon, 2 the
 // 40-point Spotlight icon, and 1 (the home-screen icon) and every other format 60.
 CGFloat iconPointSize(int format);
-
-class ApplicationIconCache {
- public:
-  // Caches stop growing here: past it they are emptied and filled anew, so that
-  // asking for ever new identifiers cannot take all memory.
-  static constexpr std::size_t kMaximumEntries = 4096;
-
-  // The cache of the current simulated process.
-  static ApplicationIconCache& current();
-
-  // The icon for `identifier` in `format`, `scale` points per pixel (a scale that is
-  // not a number or not positive means the screen's; others are held to 1 to 3).
-  std::shared_ptr<UIImage> icon(const std::string& identifier, int format, CGFloat scale);
-
- private:
-  struct IconFile {
-    std::filesystem::path path;
-    FileIdentity identity;
-    friend bool operator==(const IconFile&, const IconFile&) = default;
-  };
-  using IconFiles = std::vector<std::optional<IconFile>>;  // one per declared name
-  struct Entry {
-    std::shared_ptr<const ApplicationBundle> bundle;  // nullptr: no such application
-    IconFiles files;
-    bool settled = false;
-    std::shared_ptr<UIImage> image;
-  };
-
-  static IconFiles resolveIconFiles(const ApplicationBundle* bundle);
-  static std::shared_ptr<UIImage> imageFromFiles(const ApplicationBundle& bundle, IconFiles& files,
-                                                 CGFloat points, std::uint32_t pixels, bool& settled);
-  std::shared_ptr<UIImage> placeholder(const std::string& identifier, CGFloat points, std::uint32_t pixels);
-
-  std::unordered_map<std::string, Entry> icons_;                    // by identifier, format, pixels
-  std::unordered_map<std::string, std::shared_ptr<UIImage>> placeholders_;  // by identifier, size
-};
 
 }  // namespace kavro::mobilecoreservices

@@ -38,7 +38,7 @@ bool operator==(const FileIdentity& a, const FileIdentity& b) {
          sameTime(a.modified, b.modified) && sameTime(a.changed, b.changed);
 }
 
-std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
   return fromStatus(status);
@@ -67,52 +67,43 @@ bool isSettled(const FileIdentity& identity, const struct timespec& clockBeforeR
   return earlier(identity.changed, clockBeforeRead);
 }
 
-std::optional<FileReading> readFile(const std::filesystem::path& path, std::size_t maximumSize,
-                                    std::string& problem) {
+std::optional<FileReading> readFile(const std::string& path, std::size_t maximumSize, std::string& problem,
+                                    int* errorNumber) {
+  auto fail = [&](int error, std::string reason) {
+    if (errorNumber) *errorNumber = error;
+    problem = std::move(reason);
+    return std::nullopt;
+  };
   FileReading reading;
   const struct timespec clockBeforeRead = fileClockNow();
-  kavro::foundation::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.isOpen()) {
-    problem = std::strerror(errno);
-    return std::nullopt;
-  }
+  // Without O_NONBLOCK a FIFO put where a file was expected would block the opener
+  // until someone writes to it; it is refused below as no regular file.
+  kavro::foundation::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file.isOpen()) return fail(errno, std::strerror(errno));
   std::optional<FileIdentity> identity = fileIdentity(file.get());
-  if (!identity) {
-    problem = std::strerror(errno);
-    return std::nullopt;
-  }
-  if (!identity->isRegularFile()) {
-    problem = "not a regular file";
-    return std::nullopt;
-  }
-  if (static_cast<std::uintmax_t>(identity->size) > maximumSize) {
-    problem = "larger than " + std::to_string(maximumSize) + " bytes";
-    return std::nullopt;
-  }
-  reading.bytes.resize(static_cast<std::size_t>(identity->size));
+  if (!identity) return fail(errno, std::strerror(errno));
+  if (!identity->isRegularFile()) return fail(0, "not a regular file");
+  const std::string tooLarge = "larger than " + std::to_string(maximumSize) + " bytes";
+  if (static_cast<std::uintmax_t>(identity->size) > maximumSize) return fail(0, tooLarge);
+  // One byte more than stat() gave, so that a short read says the end was reached
+  // and a file grown since is read to its end.
+  reading.bytes.resize(static_cast<std::size_t>(identity->size) + 1);
   std::size_t filled = 0;
   while (true) {
-    // One byte more than the size stat() gave, so that a file grown since is noticed.
-    if (filled == reading.bytes.size()) reading.bytes.resize(filled + 1 + filled / 2);
     ssize_t got = ::read(file.get(), reading.bytes.data() + filled, reading.bytes.size() - filled);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      problem = std::strerror(errno);
-      return std::nullopt;
-    }
-    if (got == 0) break;
+    if (got < 0) return fail(errno, std::strerror(errno));
     filled += static_cast<std::size_t>(got);
-    if (filled > maximumSize) {
-      problem = "larger than " + std::to_string(maximumSize) + " bytes";
-      return std::nullopt;
-    }
+    if (filled > maximumSize) return fail(0, tooLarge);
+    if (filled < reading.bytes.size()) break;
+    reading.bytes.resize(filled + 1 + filled / 2);
   }
   reading.bytes.resize(filled);
-  // A file changed while it was read may hold a mixture: keep the identity from
-  // before, and count the reading as unsettled, so that the next look reads it again.
-  std::optional<FileIdentity> after = fileIdentity(file.get());
+  // A change made while the file was read came after the clock reading, so it moved
+  // the change time past it: the identity from before the read differs from what the
+  // next stat() shows, and the file is read again then.
   reading.identity = *identity;
-  reading.settled = after && *after == *identity && isSettled(*identity, clockBeforeRead);
+  reading.settled = isSettled(*identity, clockBeforeRead);
   return reading;
 }
 

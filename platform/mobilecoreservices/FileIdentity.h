@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +36,7 @@ struct FileIdentity {
 
 // The identity of what `path` names (symbolic links followed); nothing when it does
 // not exist or cannot be reached.
-std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
+std::optional<FileIdentity> fileIdentity(const std::string& path);
 // The identity of an open file.
 std::optional<FileIdentity> fileIdentity(int fileDescriptor);
 
@@ -60,8 +59,9 @@ struct FileReading {
 };
 
 // Reads a regular file of at most `maximumSize` bytes. Nothing, with `problem`
-// saying why, when it is missing, unreadable, no regular file or too large.
-std::optional<FileReading> readFile(const std::filesystem::path& path, std::size_t maximumSize,
-                                    std::string& problem);
+// saying why, when it is missing, unreadable, no regular file or too large; then
+// `errorNumber`, if given, is the errno of a failed system call, else 0.
+std::optional<FileReading> readFile(const std::string& path, std::size_t maximumSize, std::string& problem,
+                                    int* errorNumber = nullptr);
 
 }  // namespace kavro::mobilecoreservices

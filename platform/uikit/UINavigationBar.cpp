@@ -54,11 +54,22 @@ bool UINavigationBar::showsLargeTitle() const {
   return true;
 }
 
+void UINavigationBar::setSearchFieldCollapsed(bool collapsed) {
+  if (searchFieldCollapsed_ == collapsed) return;
+  searchFieldCollapsed_ = collapsed;
+  setNeedsLayout();
+}
+
+bool UINavigationBar::showsSearchField() const {
+  auto item = topItem();
+  if (!item || !kavro::uikit::searchBarViewOf(item)) return false;
+  return !(searchFieldCollapsed_ && item->hidesSearchBarWhenScrolling());
+}
+
 CGFloat UINavigationBar::barHeight() const {
   CGFloat height = kStandardHeight;
   if (showsLargeTitle()) height += kLargeTitleHeight;
-  if (auto item = topItem())
-    if (kavro::uikit::searchBarViewOf(item)) height += kSearchFieldHeight;
+  if (showsSearchField()) height += kSearchFieldHeight;
   return height;
 }
 
@@ -159,7 +170,9 @@ void UINavigationBar::rebuild() {
     addSubview(titleLabel_);
   }
 
-  if (auto searchBar = kavro::uikit::searchBarViewOf(item)) {
+  auto searchBar = kavro::uikit::searchBarViewOf(item);
+  if (searchBar && !showsSearchField() && searchBar->superview().get() == this) searchBar->removeFromSuperview();
+  if (searchBar && showsSearchField()) {
     CGFloat top = kStandardHeight + (showsLargeTitle() ? kLargeTitleHeight : 0);
     searchBar->setFrame(CGRectMake(0, top, width, kSearchFieldHeight));
     if (searchBar->superview().get() != this) addSubview(searchBar);

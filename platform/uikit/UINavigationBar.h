@@ -44,6 +44,11 @@ class UINavigationBar : public UIView {
 
   // Whether the top item shows its title large.
   bool showsLargeTitle() const;
+  // Whether the top item's search field is folded away (its page scrolled down).
+  bool isSearchFieldCollapsed() const { return searchFieldCollapsed_; }
+  void setSearchFieldCollapsed(bool collapsed);
+  // Whether the bar shows a search field now.
+  bool showsSearchField() const;
   // The height the bar takes for its top item.
   CGFloat barHeight() const;
   CGSize sizeThatFits(CGSize size) const override;
@@ -65,6 +70,7 @@ class UINavigationBar : public UIView {
   void rebuild();
 
   bool prefersLargeTitles_ = false;
+  bool searchFieldCollapsed_ = false;
   std::vector<std::shared_ptr<UINavigationItem>> items_;
   std::shared_ptr<UINavigationBarAppearance> standardAppearance_;
   std::shared_ptr<UILabel> titleLabel_;

@@ -3,6 +3,7 @@
 #include "platform/device/Device.h"
 #include "platform/objc/Class.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
@@ -65,12 +66,41 @@ void UINavigationController::viewWillLayoutSubviews() {
     CGFloat y = view->frameInWindow().origin.y;
     if (y < UIWindow::kStatusBarHeight) top = UIWindow::kStatusBarHeight - y;
   }
+  updateSearchFieldCollapse();
   navigationBar_->setFrame(CGRectMake(0, top, bounds.size.width, navigationBar_->barHeight()));
   view->bringSubviewToFront(navigationBar_);
   if (auto topController = topViewController())
     if (auto topView = topController->viewIfLoaded())
       if (topView->superview() == view) topView->setFrame(CGRectMake(topView->frame().origin.x, 0,
                                                                      bounds.size.width, bounds.size.height));
+}
+
+void UINavigationController::updateSearchFieldCollapse() {
+  // A page that hides its search field while scrolling folds it away once its
+  // content has scrolled past the field's height, and shows it again near the top.
+  // The distance is measured as if the field were shown, so folding it (which
+  // shrinks the inset) does not unfold it again.
+  auto top = topViewController();
+  std::shared_ptr<UIScrollView> scrollView;
+  if (top && top->viewIfLoaded()) {
+    std::function<void(const std::shared_ptr<UIView>&)> find = [&](const std::shared_ptr<UIView>& view) {
+      if (scrollView) return;
+      if (auto found = std::dynamic_pointer_cast<UIScrollView>(view)) {
+        scrollView = found;
+        return;
+      }
+      for (auto& subview : view->subviews()) find(subview);
+    };
+    find(top->viewIfLoaded());
+  }
+  if (!scrollView || !top->navigationItem()->hidesSearchBarWhenScrolling()) {
+    navigationBar_->setSearchFieldCollapsed(false);
+    return;
+  }
+  CGFloat insetIfShown = scrollView->adjustedContentInset().top +
+                         (navigationBar_->isSearchFieldCollapsed() ? UINavigationBar::kSearchFieldHeight : 0);
+  CGFloat scrolled = scrollView->contentOffset().y + insetIfShown;
+  navigationBar_->setSearchFieldCollapsed(scrolled > UINavigationBar::kSearchFieldHeight);
 }
 
 CGFloat UINavigationController::coveredTopInWindow() const {
@@ -158,7 +188,11 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
   auto fromView = from ? from->viewIfLoaded() : nullptr;
   auto self = this->self<UINavigationController>();
   auto finish = [self, from, to, fromView, onScreen, removed](bool) {
-    if (fromView && fromView != (to ? to->viewIfLoaded() : nullptr)) fromView->removeFromSuperview();
+    // A later transition may have brought `from` back on top before this one
+    // finished (a pop right after a push): its view then stays on screen.
+    bool fromOnTopAgain = from && from == self->topViewController();
+    if (fromView && fromView != (to ? to->viewIfLoaded() : nullptr) && !fromOnTopAgain)
+      fromView->removeFromSuperview();
     if (onScreen) {
       if (from) from->endAppearanceTransition();
       if (to) to->endAppearanceTransition();

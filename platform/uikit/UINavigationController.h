@@ -37,6 +37,7 @@ class UINavigationController : public UIViewController {
   void transition(const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to,
                   bool forward, bool animated, std::vector<std::shared_ptr<UIViewController>> removed);
   void syncBarItems();
+  void updateSearchFieldCollapse();
   bool isOnScreen() const;
 
   std::vector<std::shared_ptr<UIViewController>> stack_;

@@ -15,6 +15,8 @@ void UIScrollView::setContentOffset(CGPoint offset) {
   bounds.origin = offset;
   setBounds(bounds);
   setNeedsLayout();
+  // Containers may change with the scroll (a search field that folds away).
+  for (auto view = superview(); view; view = view->superview()) view->setNeedsLayout();
   didScroll();
   if (auto delegate = this->delegate()) delegate->scrollViewDidScroll(self<UIScrollView>());
 }

@@ -321,6 +321,11 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     out += accessoryName(cell->accessoryType());
     out += "\",\"editing\":";
     out += cell->isEditing() ? "true" : "false";
+    // A grouped section rounds only its outer corners: the top of its first cell
+    // and the bottom of its last.
+    out += ",\"corners\":[";
+    out += cell->hasTopCorners() ? "true," : "false,";
+    out += cell->hasBottomCorners() ? "true]" : "false]";
     out += '}';
     context.reorderControl = cell->reorderControl().get();
   } else if (auto searchBar = dynamic_cast<const UISearchBar*>(&view)) {

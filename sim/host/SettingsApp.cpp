@@ -146,10 +146,13 @@ bool SettingsApp::openURL(const std::string& url) {
   }
   auto page = makeEntryPage(*found);
   if (!page) return false;
-  // Whatever is shown goes; the entry's page comes up anew over the first page.
+  // Whatever is shown goes first, with its disappearance; then the entry's page
+  // comes up anew over the first page (each step at its own turn, in order).
   if (navigation_->presentedViewController()) navigation_->dismissViewControllerAnimated(false, nullptr);
-  auto first = navigation_->viewControllers().front();
-  navigation_->setViewControllers({first, page}, false);
+  navigation_->popToRootViewControllerAnimated(false);
+  auto navigation = navigation_;
+  platform::Process::current().mainRunLoop().performSoon(
+      [navigation, page] { navigation->pushViewController(page, false); });
   return true;
 }
 

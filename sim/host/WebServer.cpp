@@ -173,8 +173,6 @@ struct WebServer::Impl {
         sendError(response, error.status, error.what());
       } catch (const InputRefused& refused) {
         sendError(response, 409, refused.what());
-      } catch (const std::invalid_argument& error) {
-        sendError(response, 400, error.what());
       } catch (const std::exception& error) {
         std::cerr << "kavro-sim: " << request.method << " " << request.path << " failed: " << error.what() << "\n";
         sendError(response, 500, std::string("the simulator failed: ") + error.what());

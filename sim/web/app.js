@@ -81,14 +81,18 @@ function showDisconnected(disconnected) {
 const nextAnimationFrame = () => new Promise((resolve) => requestAnimationFrame(resolve));
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// Frames: one request per animation frame, never two at once; the server answers
-// 204 while the picture is unchanged.
+// Frames: one request at a time. The server answers 204 while the picture is
+// unchanged, and the next request then waits for the next animation frame; while
+// pictures keep changing (an animation) the next request goes out at once, so
+// the round trip does not halve the frame rate.
 async function pollFrames() {
   for (;;) {
+    let changed = false;
     try {
       const response = await fetch(`/api/frame?after=${state.sequence}`, { cache: 'no-store' });
       if (response.status === 200) {
         const frame = await response.json();
+        changed = frame.seq !== state.sequence;
         state.frame = frame;
         state.sequence = frame.seq;
         state.dirty = true;
@@ -99,7 +103,7 @@ async function pollFrames() {
       showDisconnected(true);
       await delay(500);
     }
-    await nextAnimationFrame();
+    if (!changed) await nextAnimationFrame();
   }
 }
 
@@ -143,16 +147,22 @@ function font(size, weight) {
   return `${weight} ${size}px ${FONT_FAMILY}`;
 }
 
-function roundedRect(target, x, y, width, height, radius, topOnly = false) {
+// `corners`: [top, bottom], which ends are rounded (both by default).
+function roundedRect(target, x, y, width, height, radius, corners = [true, true]) {
   const r = Math.max(0, Math.min(radius, width / 2, height / 2));
+  const top = corners[0] ? r : 0;
+  const bottom = corners[1] ? r : 0;
   target.beginPath();
-  if (r === 0) {
-    target.rect(x, y, width, height);
-  } else if (topOnly) {
-    target.roundRect(x, y, width, height, [r, r, 0, 0]);
-  } else {
-    target.roundRect(x, y, width, height, r);
-  }
+  if (top === 0 && bottom === 0) target.rect(x, y, width, height);
+  else target.roundRect(x, y, width, height, [top, top, bottom, bottom]);
+}
+
+// Which ends of a view are rounded: a presented sheet its top, a grouped cell
+// the ends its section gives it.
+function viewCorners(view) {
+  if (view.sheet !== undefined && !view.r) return [true, false];
+  if (view.cell && view.cell.corners) return view.cell.corners;
+  return [true, true];
 }
 
 // Offscreen layers for views drawn with an alpha below 1 as one group, as the
@@ -230,7 +240,7 @@ function drawView(target, view, drawing) {
     }
     if (view.bg) {
       into.fillStyle = view.bg;
-      roundedRect(into, x, y, width, height, radius, sheetRadius > 0 && !view.r);
+      roundedRect(into, x, y, width, height, radius, viewCorners(view));
       into.fill();
     }
     into.restore();
@@ -242,7 +252,7 @@ function drawView(target, view, drawing) {
     into.strokeStyle = color;
     into.lineWidth = borderWidth;
     roundedRect(into, x + borderWidth / 2, y + borderWidth / 2, width - borderWidth, height - borderWidth,
-      Math.max(0, radius - borderWidth / 2));
+      Math.max(0, radius - borderWidth / 2), viewCorners(view));
     into.stroke();
     into.restore();
   }
@@ -256,12 +266,13 @@ function drawView(target, view, drawing) {
     if (view.search) drawing.search = view.search;
     into.save();
     if (view.clip || sheetRadius) {
-      roundedRect(into, x, y, width, height, radius, sheetRadius > 0 && !view.r);
+      roundedRect(into, x, y, width, height, radius, viewCorners(view));
       into.clip();
     }
     for (const kid of view.kids) drawView(into, kid, drawing);
     into.restore();
     drawing.search = savedSearch;
+    if (view.cell && view.cell.acc === 'checkmark') drawMissingCheckmark(into, view, drawing);
   }
   into.restore();
 
@@ -298,7 +309,7 @@ function drawMaterial(target, view, drawing) {
   const sw = Math.min(target.canvas.width - sx, Math.ceil((width + 2 * pad) * scale));
   const sh = Math.min(target.canvas.height - sy, Math.ceil((height + 2 * pad) * scale));
   target.save();
-  roundedRect(target, x, y, width, height, view.r || 0);
+  roundedRect(target, x, y, width, height, view.r || 0, viewCorners(view));
   target.clip();
   if (sw > 0 && sh > 0) {
     scratch.width = sw;
@@ -471,6 +482,25 @@ function drawSearchGlass(target, view, drawing) {
   target.restore();
 }
 
+// A cell's check mark whose accessory view has no picture (a symbol the platform's
+// catalogue lacks) is drawn here, in its place.
+function drawMissingCheckmark(target, cell, drawing) {
+  const accessory = cell.kids.find((kid) => kid.k === 'UIImageView' && !kid.img && !kid.hidden);
+  if (!accessory || cell.kids.some((kid) => kid.img && kid.img.sym === 'checkmark')) return;
+  const [x, y, width, height] = accessory.f;
+  target.save();
+  target.strokeStyle = drawing.tint;
+  target.lineWidth = 2.2;
+  target.lineCap = 'round';
+  target.lineJoin = 'round';
+  target.beginPath();
+  target.moveTo(x + width * 0.1, y + height * 0.55);
+  target.lineTo(x + width * 0.4, y + height * 0.85);
+  target.lineTo(x + width * 0.95, y + height * 0.15);
+  target.stroke();
+  target.restore();
+}
+
 function drawReorderGrip(target, view) {
   const [x, y, width, height] = view.f;
   target.save();
@@ -532,7 +562,9 @@ function renderLoop() {
   if (state.dirty || blinking || now - state.stats.lastDrawn > 1000) {
     const freshFrame = state.dirty;
     state.dirty = false;
+    const drawStart = performance.now();
     draw();
+    state.stats.drawMilliseconds = performance.now() - drawStart;
     state.stats.lastDrawn = now;
     if (freshFrame) {
       state.stats.framesDrawn++;

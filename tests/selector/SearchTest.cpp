@@ -76,3 +76,25 @@ TEST_F(SearchTest, ATapOnAResultEndsTheSearchStateButLeavesDone) {
 
 }  // namespace
 }  // namespace kavro::test
+
+namespace kavro::test {
+namespace {
+
+TEST_F(SearchTest, TheSearchFieldFoldsAwayWhenThePageScrollsDownAndComesBackAtTheTop) {
+  auto bar = navigation->navigationBar();
+  EXPECT_TRUE(bar->showsSearchField());
+  CGFloat shown = bar->frame().size.height;
+  auto table = picker->tableView();
+  table->setContentOffset({0, table->contentOffset().y + 120});
+  window->layoutIfNeeded();
+  wait(0);
+  EXPECT_FALSE(bar->showsSearchField());
+  EXPECT_EQ(bar->frame().size.height, shown - UINavigationBar::kSearchFieldHeight);
+  table->setContentOffset({0, table->minimumContentOffset().y});
+  wait(0);
+  EXPECT_TRUE(bar->showsSearchField());
+  EXPECT_EQ(bar->frame().size.height, shown);
+}
+
+}  // namespace
+}  // namespace kavro::test

@@ -131,3 +131,17 @@ TEST_F(ScriptTest, ThePickerEditsTheBlacklistAndApplyRelaunches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScriptTest, OpeningThePageAgainShowsItAnewWithItsTint) {
+  ASSERT_EQ(run("open settings\nwait 1\ntap button:Dismiss\nwait 1\ntap switch\nwait 0.5\n"
+                "open settings\nwait 1\n"
+                "expect /top KavroRootListController\nexpect /windowTint \"#6B63C2FF\"\n"
+                "back\nwait 1\nexpect /windowTint null\n"
+                "tap cell:Kavro\nwait 1\nexpect /windowTint \"#6B63C2FF\"\nexpect /switches/0/isOn true\n"),
+            0)
+      << err.str();
+}
+
+}  // namespace
