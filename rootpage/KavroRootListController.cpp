@@ -268,7 +268,7 @@ void KavroRootListController::toggleState(const std::shared_ptr<NSObject>& sende
   }
   // A touch-up-inside that comes with no tap changes nothing on the switch: the
   // store keeps (or takes) the state the switch shows.
-  if (kavro::store::readEnabled() != control->isOn()) kavro::store::writeEnabled(control->isOn());
+  kavro::store::writeEnabled(!control->isOn());
 }
 
 void KavroRootListController::enableSwitchValueChanged(const std::shared_ptr<NSObject>&) {

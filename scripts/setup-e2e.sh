@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what the end-to-end browser tests need: Debian's Chromium, Node.js, npm
-# and a font with common metrics (when missing, with apt-get), then the tests' npm
-# packages exactly as tests/e2e/package-lock.json pins them. npm downloads no
-# browser: the tests drive /usr/bin/chromium. Run as root (or with sudo available).
+# Installs what the browser needs (Debian's Chromium, Node.js, npm, and fonts with
+# common metrics and with the symbols the guide's texts use, such as U+24E7) when
+# missing, with apt-get; then the end-to-end tests' npm packages exactly as
+# tests/e2e/package-lock.json pins them. npm downloads no browser: the tests drive
+# /usr/bin/chromium. Run as root (or with sudo available).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-packages=(chromium nodejs fonts-liberation)
+packages=(chromium nodejs fonts-liberation fonts-dejavu-core fonts-symbola)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
