@@ -25,7 +25,7 @@ setup:
 
 # Chromium, Node.js and the browser tests' npm packages; before the build is
 # configured, which registers the browser tests only when they can run.
-setup-e2e: setup
+setup-e2e:
 	./scripts/setup-e2e.sh
 
 build: setup

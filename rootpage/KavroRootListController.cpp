@@ -19,6 +19,7 @@
 #include "platform/uikit/UIVisualEffectView.h"
 #include "platform/uikit/UIWindow.h"
 #include "rootpage/KavroPrefsBundle.h"
+#include "rootpage/KavroStyle.h"
 #include "selector/KavroApplicationSelector.h"
 #include "store/KavroPreferences.h"
 
@@ -71,25 +72,10 @@ const char* headerPicturePath(const std::shared_ptr<UITraitCollection>& traits) 
 
 }  // namespace
 
-std::shared_ptr<UIColor> KavroRootListController::accentColor() {
-  return UIColor::colorWithRed(0.42, 0.39, 0.76, 1.0);
-}
+std::shared_ptr<UIColor> KavroRootListController::accentColor() { return kavro::accentColor(); }
 
 // ---------------------------------------------------------------------------
 // Construction
-
-std::shared_ptr<UIBarButtonItem> KavroRootListController::makeSymbolButtonItem(const std::string& symbol,
-                                                                               const SEL& action) {
-  auto button = alloc<UIButton>()->init();
-  button->setFrame(CGRectMake(0, 0, 30, 30));
-  button->imageView()->setContentMode(UIViewContentModeScaleAspectFit);
-  button->setImageEdgeInsets(UIEdgeInsetsMake(-2, -2, -2, -2));
-  button->setBackgroundImage(UIImage::systemImageNamed(symbol), UIControlStateNormal);
-  button->addTarget(self<KavroRootListController>(), action, UIControlEventTouchUpInside);
-  auto item = alloc<UIBarButtonItem>()->initWithCustomView(button);
-  item->setTintColor(accentColor());
-  return item;
-}
 
 std::shared_ptr<UIViewController> KavroRootListController::init() {
   if (!PSListController::init()) return nullptr;
@@ -107,8 +93,10 @@ std::shared_ptr<UIViewController> KavroRootListController::init() {
   // A flip the switch makes without a tap (at the end of a thumb drag) is stored too.
   enableSwitch_->addTarget(self, "enableSwitchValueChanged:", UIControlEventValueChanged);
 
-  apply_ = makeSymbolButtonItem("checkmark.circle.fill", "applyChanges");
-  info_ = makeSymbolButtonItem("info.circle.fill", "showInfo");
+  apply_ = kavro::symbolBarButtonItem("checkmark.circle.fill", self, "applyChanges");
+  apply_->setTintColor(accentColor());
+  info_ = kavro::symbolBarButtonItem("info.circle.fill", self, "showInfo");
+  info_->setTintColor(accentColor());
   auto space = alloc<UIBarButtonItem>()->initWithBarButtonSystemItem(UIBarButtonSystemItemFixedSpace, self, SEL());
   space->setWidth(2.0);
   navigationItem()->setRightBarButtonItems({space, apply_, space, info_, space});
@@ -268,7 +256,7 @@ void KavroRootListController::toggleState(const std::shared_ptr<NSObject>& sende
   }
   // A touch-up-inside that comes with no tap changes nothing on the switch: the
   // store keeps (or takes) the state the switch shows.
-  kavro::store::writeEnabled(!control->isOn());
+  if (kavro::store::readEnabled() != control->isOn()) kavro::store::writeEnabled(control->isOn());
 }
 
 void KavroRootListController::enableSwitchValueChanged(const std::shared_ptr<NSObject>&) {

@@ -71,7 +71,6 @@ class KavroRootListController : public PSListController, public KavroSwitchDeleg
   void setInfoController(const std::shared_ptr<OBWelcomeController>& controller) { infoController_ = controller; }
 
  private:
-  std::shared_ptr<UIBarButtonItem> makeSymbolButtonItem(const std::string& symbol, const SEL& action);
   void enableSwitchValueChanged(const std::shared_ptr<NSObject>& sender);
   std::string versionLine();
 

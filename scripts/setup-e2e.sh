@@ -8,27 +8,10 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-packages=(chromium nodejs fonts-liberation fonts-dejavu-core fonts-symbola)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
 # npm comes with some builds of Node.js; Debian's own Node.js needs Debian's npm.
-command -v npm >/dev/null || missing+=(npm)
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  run_as_root=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "setup-e2e: run as root to install ${missing[*]}" >&2; exit 1; }
-    run_as_root=(sudo)
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${run_as_root[@]}" apt-get update -qq
-  "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+extra=(chromium nodejs fonts-liberation fonts-dejavu-core fonts-symbola)
+command -v npm >/dev/null || extra+=(npm)
+"$root/scripts/setup.sh" "${extra[@]}"
 
 # The npm packages, unless those installed already match the lock file.
 cd "$root/tests/e2e"

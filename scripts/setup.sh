@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, skipping those already present.
-# Run as root on Debian 12 (or with sudo available).
+# Installs the Debian packages the project needs, and any packages named as
+# arguments, skipping those already present. Run as root on Debian 12 (or with sudo
+# available).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   libcpp-httplib-dev                             # the simulator's web server (kavro-sim serve)
   libgtest-dev libgmock-dev googletest           # unit tests
   libbenchmark-dev                               # benchmarks
+  "$@"
 )
 
 missing=()

@@ -15,6 +15,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "platform/uikit/_UIBackdropView.h"
+#include "rootpage/KavroStyle.h"
 #include "selector/KavroIdentifierList.h"
 #include "store/KavroPreferences.h"
 
@@ -31,8 +32,6 @@ namespace {
 constexpr long kCurrentSection = 0;
 constexpr long kAllSection = 1;
 constexpr const char* kCellIdentifier = "Cell";
-
-std::shared_ptr<UIColor> accentColor() { return UIColor::colorWithRed(0.42, 0.39, 0.76, 1.0); }
 
 }  // namespace
 
@@ -63,17 +62,6 @@ void KavroApplicationSelector::loadView() {
   searchKeys_ = kavro::selector::searchKeys(applications_);
 }
 
-std::shared_ptr<UIBarButtonItem> KavroApplicationSelector::makeSymbolButtonItem(const std::string& symbol,
-                                                                                const SEL& action) {
-  auto button = alloc<UIButton>()->init();
-  button->setFrame(CGRectMake(0, 0, 30, 30));
-  button->imageView()->setContentMode(UIViewContentModeScaleAspectFit);
-  button->setImageEdgeInsets(UIEdgeInsetsMake(-2, -2, -2, -2));
-  button->setBackgroundImage(UIImage::systemImageNamed(symbol), UIControlStateNormal);
-  button->addTarget(self<KavroApplicationSelector>(), action, UIControlEventTouchUpInside);
-  return alloc<UIBarButtonItem>()->initWithCustomView(button);
-}
-
 void KavroApplicationSelector::viewDidLoad() {
   PSViewController::viewDidLoad();
   auto self = this->self<KavroApplicationSelector>();
@@ -95,7 +83,7 @@ void KavroApplicationSelector::viewDidLoad() {
   view()->insertSubview(backdrop, 0);
   tableView_->setBackgroundColor(UIColor::clearColor());
 
-  navigationItem()->setLeftBarButtonItems({makeSymbolButtonItem("arrow.left.circle.fill", "dismiss:")});
+  navigationItem()->setLeftBarButtonItems({kavro::symbolBarButtonItem("arrow.left.circle.fill", self, "dismiss:")});
   updateTitleButtons();
 
   auto appearance = alloc<UINavigationBarAppearance>()->init();
@@ -119,8 +107,10 @@ void KavroApplicationSelector::updateTitleButtons() {
     navigationItem()->setRightBarButtonItems({item});
     return;
   }
-  navigationItem()->setRightBarButtonItems({makeSymbolButtonItem("arrow.triangle.2.circlepath.circle.fill", "reset:"),
-                                            makeSymbolButtonItem("arrow.up.and.down.circle.fill", "toggleEditing:")});
+  auto self = this->self<KavroApplicationSelector>();
+  navigationItem()->setRightBarButtonItems(
+      {kavro::symbolBarButtonItem("arrow.triangle.2.circlepath.circle.fill", self, "reset:"),
+       kavro::symbolBarButtonItem("arrow.up.and.down.circle.fill", self, "toggleEditing:")});
 }
 
 void KavroApplicationSelector::toggleEditing(const std::shared_ptr<NSObject>&) {
@@ -328,12 +318,12 @@ void KavroApplicationSelector::viewWillAppear(bool animated) {
   PSViewController::viewWillAppear(animated);
   navigationItem()->setHidesSearchBarWhenScrolling(true);
   tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissModeOnDrag);
-  if (auto window = UIApplication::sharedApplication()->keyWindow()) window->setTintColor(accentColor());
+  if (auto window = UIApplication::sharedApplication()->keyWindow()) window->setTintColor(kavro::accentColor());
 }
 
 void KavroApplicationSelector::viewWillDisappear(bool animated) {
   if (auto window = UIApplication::sharedApplication()->keyWindow())
-    window->setTintColor(inHomeScreen() ? nullptr : accentColor());
+    window->setTintColor(inHomeScreen() ? nullptr : kavro::accentColor());
   PSViewController::viewWillDisappear(animated);
 }
 

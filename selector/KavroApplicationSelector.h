@@ -87,7 +87,6 @@ class KavroApplicationSelector : public PSViewController,
   const kavro::selector::ApplicationList& filteredApplications() const { return filteredApplications_; }
 
  private:
-  std::shared_ptr<UIBarButtonItem> makeSymbolButtonItem(const std::string& symbol, const SEL& action);
   // The entry of a row of "All Applications"; nullptr for a row the list lacks.
   std::shared_ptr<LSApplicationProxy> allApplicationsEntry(long row) const;
   static bool inHomeScreen();

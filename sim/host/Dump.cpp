@@ -167,17 +167,15 @@ json tableJson(const Screen& screen) {
   return {{"editing", table->isEditing()}, {"header", header}, {"sections", sections}};
 }
 
-json eventJson(const platform::DeviceEvent& event) {
-  json entry = {{"t", Dumper::number(event.time)}, {"event", event.event}};
-  for (auto& [name, value] : event.fields) {
-    std::visit([&](auto&& v) { entry[name] = v; }, value);
-  }
+}  // namespace
+
+json Dumper::event(const platform::DeviceEvent& event) {
+  json entry = {{"t", number(event.time)}, {"event", event.event}};
+  for (auto& [name, value] : event.fields) std::visit([&, &name = name](auto&& v) { entry[name] = v; }, value);
   if (event.event == "present" || event.event == "dismiss" || event.event == "relaunch" || event.event == "notify")
     entry["process"] = event.process;
   return entry;
 }
-
-}  // namespace
 
 json Dumper::number(double value) {
   if (std::isfinite(value) && std::floor(value) == value && std::abs(value) < 9e15)
@@ -220,7 +218,7 @@ json Dumper::dump(bool consumeLog) {
     state["buttons"] = buttons;
   }
   json log = json::array();
-  for (auto& event : device.eventsAfter(lastEvent_)) log.push_back(eventJson(event));
+  for (auto& event : device.eventsAfter(lastEvent_)) log.push_back(Dumper::event(event));
   if (consumeLog) lastEvent_ = device.lastEventSequence();
   state["log"] = log;
   if (state["prefs"].is_null()) state["prefs"] = json::object();

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+namespace platform {
+struct DeviceEvent;
+}
+
 namespace kavro::sim {
 
 class Simulator;
@@ -20,6 +24,8 @@ class Dumper {
   // A number as the dump shows it: whole numbers as integers, others rounded to
   // 1e-6 (no 0.30000000000000004).
   static nlohmann::json number(double value);
+  // An event of the device's log as the dump shows it.
+  static nlohmann::json event(const platform::DeviceEvent& event);
 
  private:
   Simulator& simulator_;

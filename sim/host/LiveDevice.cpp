@@ -27,12 +27,10 @@ UIUserInterfaceStyle styleOf(const platform::Device& device) {
   return device.appearance() == platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
 }
 
-// An event of the device's log as the dump shows it.
+// An event of the device's log as the dump shows it, with its sequence number.
 json eventJson(const platform::DeviceEvent& event) {
-  json entry = {{"t", Dumper::number(event.time)}, {"event", event.event}, {"seq", event.sequence}};
-  for (auto& [name, value] : event.fields) std::visit([&, &name = name](auto&& v) { entry[name] = v; }, value);
-  if (event.event == "present" || event.event == "dismiss" || event.event == "relaunch" || event.event == "notify")
-    entry["process"] = event.process;
+  json entry = Dumper::event(event);
+  entry["seq"] = event.sequence;
   return entry;
 }
 
