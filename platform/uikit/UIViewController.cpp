@@ -142,6 +142,14 @@ std::shared_ptr<UIViewController> UIViewController::presentationHost() {
   return host;
 }
 
+std::shared_ptr<UIViewController> UIViewController::presentedViewController() const {
+  if (presented_) return presented_;
+  auto host = parentViewController();
+  if (!host) return nullptr;
+  while (auto parent = host->parentViewController()) host = parent;
+  return host->presented_;
+}
+
 std::shared_ptr<UIViewController> UIViewController::presentingViewController() const {
   for (auto controller = std::const_pointer_cast<UIViewController>(self<UIViewController>()); controller;
        controller = controller->parentViewController())
@@ -228,6 +236,8 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
   std::shared_ptr<UIViewController> host;
   if (presented_)
     host = self<UIViewController>();
+  else if (auto root = presentationHost(); root->presented_)
+    host = root;  // a child asks the controller that presents for it
   else
     host = presentingViewController();
   if (!host || !host->presented_) {

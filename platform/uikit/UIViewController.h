@@ -88,7 +88,9 @@ class UIViewController : public UIResponder {
   // presentation this controller is part of. With nothing to dismiss the completion
   // still runs, at the next turn of the run loop.
   void dismissViewControllerAnimated(bool animated, std::function<void()> completion);
-  std::shared_ptr<UIViewController> presentedViewController() const { return presented_; }
+  // What this controller, or the controller that presents for it (the root of its
+  // containment tree), presents.
+  std::shared_ptr<UIViewController> presentedViewController() const;
   std::shared_ptr<UIViewController> presentingViewController() const;
   UIModalPresentationStyle modalPresentationStyle() const { return modalPresentationStyle_; }
   void setModalPresentationStyle(UIModalPresentationStyle style) { modalPresentationStyle_ = style; }

@@ -155,3 +155,29 @@ TEST_F(PresentationTest, ThePageUnderALargeTitleBarGetsItsInsetFromTheBar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PresentationTest, APageInANavigationStackPresentsAndDismissesThroughIt) {
+  auto first = page("first");
+  auto navigation = alloc<UINavigationController>()->initWithRootViewController(first);
+  show(navigation);
+  auto sheet = page("sheet");
+  first->presentViewController(sheet, false, nullptr);
+  wait(0);
+  EXPECT_EQ(navigation->presentedViewController(), sheet);
+  EXPECT_EQ(first->presentedViewController(), sheet);
+  first->dismissViewControllerAnimated(false, nullptr);
+  wait(0);
+  EXPECT_FALSE(navigation->presentedViewController());
+
+  // A push finishing after a pop already brought the page back leaves its view.
+  auto second = page("second");
+  navigation->pushViewController(second, false);
+  navigation->popViewControllerAnimated(false);
+  wait(1);
+  EXPECT_EQ(navigation->topViewController(), first);
+  EXPECT_TRUE(first->viewIfLoaded()->window());
+}
+
+}  // namespace

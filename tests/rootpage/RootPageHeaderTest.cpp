@@ -1,0 +1,117 @@
+// The page once its view shows: the header picture and the switch under it, the
+// section headers and footers, the window tint, and the first-run guide.
+
+#include "platform/uikit/NSLayoutConstraint.h"
+#include "platform/uikit/UILabel.h"
+#include "store/KavroPreferences.h"
+#include "tests/rootpage/RootPageHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace kavro::test {
+namespace {
+
+using RootPageHeaderTest = RootPageTest;
+
+TEST_F(RootPageHeaderTest, HeaderFollowsTheAppearanceHoldsTheSwitchAndTintsTheWindow) {
+  store(true, "enabled");
+  auto tinted = [&] { return window->tintColor()->hexString(UIUserInterfaceStyleLight) == "#6B63C2FF"; };
+  EXPECT_FALSE(tinted());
+  openPage();
+  EXPECT_TRUE(tinted());
+  auto picture = [&] { return page->headerImageView()->image()->fileName(); };
+  EXPECT_EQ(picture(), "constellation-light.png");
+  auto cell = page->table()->cellForRowAtIndexPath({0, 0});
+  cell->textLabel()->setText("marked");  // a reload would give the row its title back
+  device().setAppearance(platform::Appearance::dark);
+  EXPECT_EQ(picture(), "constellation-dark.png");
+  device().setAppearance(platform::Appearance::light);
+  EXPECT_EQ(picture(), "constellation-light.png");
+  EXPECT_EQ(cell->textLabel()->text(), "marked");
+
+  // The switch's top 20 under the picture and its bottom at the header's bottom
+  // cannot both hold in 250 points: the bottom gives way.
+  auto header = page->headerView();
+  header->layoutIfNeeded();
+  CGFloat width = header->frame().size.width;
+  EXPECT_EQ(page->headerImageView()->frame(), CGRectMake(0, 40, width, 130));
+  EXPECT_EQ(page->enableSwitch()->frame(), CGRectMake(width / 2 - 25, 190, 50, 40));
+  std::vector<NSLayoutAttribute> broken;
+  for (auto& constraint : header->constraints())
+    if (constraint->isBroken() && constraint->firstItem() == page->enableSwitch()) broken.push_back(constraint->firstAttribute());
+  EXPECT_EQ(broken, std::vector{NSLayoutAttributeBottom});
+  page->table()->setTableHeaderView(nullptr);
+  page->cellForRowAtIndexPath(page->table(), {1, 0});
+  EXPECT_EQ(page->table()->tableHeaderView(), header);
+
+  navigation->pushViewController(alloc<UIViewController>()->init(), true);
+  wait(1);
+  EXPECT_FALSE(tinted());
+  navigation->popViewControllerAnimated(true);
+  wait(1);
+  EXPECT_TRUE(tinted());
+}
+
+TEST_F(RootPageHeaderTest, SectionHeadersAndFootersForOneTwoAndThreeGroups) {
+  store(true, "enabled");
+  auto group = [](PlistValue::Dictionary extra) { return rootItem("PSGroupCell", "", extra); };
+  auto row = rootItem("PSStaticTextCell", "Row");
+  // Footer heights; -1 stands for the framework's own height for the section.
+  const std::vector<std::pair<PlistValue::Array, std::vector<double>>> lists = {
+      {{group({{"label", "Only"}}), row}, {50}},
+      {{group({{"footerText", "Note"}}), row, group({{"label", "Last"}}), row}, {-1, 50}},
+      {{group({{"label", "A"}, {"footerText", "Note"}}), row, group({{"label", ""}}), row, group({{"label", "Z"}}), row},
+       {0, -1, 50}}};
+  for (const auto& [items, footers] : lists) {
+    writeRoot(items);
+    openPage();
+    auto table = page->table();
+    long last = table->numberOfSections() - 1;
+    ASSERT_EQ(last + 1, static_cast<long>(footers.size()));
+    for (long section = 0; section <= last; ++section) {
+      SCOPED_TRACE(testing::Message() << footers.size() << " groups, section " << section);
+      double footerHeight = footers[static_cast<std::size_t>(section)];
+      if (footerHeight < 0) footerHeight = *page->PSListController::heightForFooterInSection(table, section);
+      EXPECT_EQ(table->rectForFooterInSection(section).size.height, footerHeight);
+      auto title = page->titleForHeaderInSection(table, section);
+      EXPECT_EQ(table->rectForHeaderInSection(section).size.height, title ? 40 : 10);
+      auto label = std::dynamic_pointer_cast<UILabel>(page->viewForHeaderInSection(table, section));
+      EXPECT_EQ(label->text(), title.value_or(""));
+      auto footer = std::dynamic_pointer_cast<UILabel>(page->viewForFooterInSection(table, section));
+      ASSERT_EQ(bool(footer), section == last);
+    }
+    auto text = std::dynamic_pointer_cast<UILabel>(page->viewForFooterInSection(table, last))->attributedText();
+    EXPECT_EQ(text->string(), "Kavro\nVersion 1.0.0");
+    auto font = [&](std::size_t at) { return std::dynamic_pointer_cast<UIFont>(text->attributeAtIndex(NSFontAttributeName, at)); };
+    EXPECT_TRUE(font(4)->isEqual(*UIFont::systemFontOfSize(18, UIFontWeightSemibold)));
+    EXPECT_TRUE(font(text->length() - 1)->isEqual(*UIFont::systemFontOfSize(12, UIFontWeightRegular)));
+  }
+}
+
+TEST_F(RootPageHeaderTest, GuideComesAtEveryAppearanceUntilTheFileExists) {
+  openPage();
+  EXPECT_EQ(feedbackSounds(), 2);  // asked at load and at appearance
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(presented(), page->infoController());
+    page->dismissInfo();
+    wait(1);
+    EXPECT_FALSE(presented());
+    markEvents();
+    reappear();
+    EXPECT_EQ(feedbackSounds(), 1);
+  }
+  page->dismissInfo();
+  wait(1);
+  store(PlistValue::Array{}, "other");
+  markEvents();
+  reappear();
+  openPage();
+  EXPECT_EQ(feedbackSounds(), 0);
+  EXPECT_FALSE(presented());
+  store::removeDomain();
+  reappear();
+  EXPECT_EQ(presented(), page->infoController());
+}
+
+}  // namespace
+}  // namespace kavro::test
