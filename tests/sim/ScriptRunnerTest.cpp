@@ -145,3 +145,23 @@ TEST_F(ScriptTest, OpeningThePageAgainShowsItAnewWithItsTint) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScriptTest, ReorderAndSwipeCommandsDragThroughTheTable) {
+  ASSERT_EQ(run("open picker test settings\nwait 1\n"
+                "tap row:1,0\ntap row:1,1\ntap row:1,2\n"
+                "tap button:arrow.up.and.down.circle.fill\n"
+                "reorder 0 0 0 2\n"
+                "expect /prefs/test [\"com.example.eightball\",\"com.apple.AppStore\",\"com.agilebits.onepassword-ios\"]\n"
+                "reorder 0 0 1 5\n"
+                "expect /prefs/test [\"com.apple.AppStore\",\"com.agilebits.onepassword-ios\",\"com.example.eightball\"]\n"
+                "tap button:arrow.up.and.down.circle.fill\n"
+                "swipe row:0,1\n"
+                "expect /prefs/test [\"com.apple.AppStore\",\"com.example.eightball\"]\n"
+                "reorder 0 0 0 1\n"),
+            2);
+  EXPECT_NE(err.str().find("not in edit mode"), std::string::npos);
+}
+
+}  // namespace
