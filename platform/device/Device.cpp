@@ -62,16 +62,13 @@ void Device::terminate(const std::string& name) {
                             [&](auto& process) { return process->name() == name; });
   if (found == processes_.end()) return;
   Process* dying = found->get();
-  std::erase_if(appearanceObservers_, [&](auto& o) { return o.process == dying; });
-  std::erase_if(darwinObservers_, [&](auto& o) { return o.process == dying; });
-  // Tear down while the process is still listed, so code running during teardown can
-  // still find it; then drop it.
+  // Tear down while the process is still listed, so that code running during the
+  // teardown can still find it; observers registered meanwhile go with it too.
   dying->tearDown();
-  auto owned = std::move(*found);
-  processes_.erase(std::find(processes_.begin(), processes_.end(), nullptr));
   std::erase_if(appearanceObservers_, [&](auto& o) { return o.process == dying; });
   std::erase_if(darwinObservers_, [&](auto& o) { return o.process == dying; });
-  owned.reset();
+  processes_.erase(std::find_if(processes_.begin(), processes_.end(),
+                                [&](auto& process) { return process.get() == dying; }));
 }
 
 void Device::advance(double seconds) {

@@ -431,7 +431,6 @@ void UIView::setSuperviewLinks(const std::shared_ptr<UIView>& view, long index) 
   auto newWindow = std::dynamic_pointer_cast<UIWindow>(self);
   if (!newWindow) newWindow = window();
   auto oldTint = view->tintColor();
-  auto oldTraits = view->traitCollection();
 
   view->willMoveToSuperview(self);
   if (oldWindow != newWindow) view->notifyMoveToWindow(newWindow, false);
@@ -446,7 +445,6 @@ void UIView::setSuperviewLinks(const std::shared_ptr<UIView>& view, long index) 
   view->didMoveToSuperview();
   if (oldWindow != newWindow) view->notifyMoveToWindow(newWindow, true);
   if (!UIColorEqual(oldTint, view->tintColor())) view->notifyTintChange();
-  (void)oldTraits;
 }
 
 void UIView::removeFromSuperview() {
