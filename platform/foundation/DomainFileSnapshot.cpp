@@ -47,13 +47,14 @@ bool DomainFileSnapshot::isCurrent(const struct stat& status) const {
 
 void DomainFileSnapshot::refresh() {
   struct stat status {};
-  if (::stat(path_.c_str(), &status) != 0) {
+  if (::lstat(path_.c_str(), &status) != 0) {
     if (errno == ENOENT || errno == ENOTDIR)
       setMissing();
     else
       setUnreadable(std::strerror(errno));
     return;
   }
+  if (!S_ISREG(status.st_mode)) return setNotAFile(status);
   if (!isCurrent(status))
     load();
   else if (!settled_)
@@ -77,10 +78,15 @@ bool DomainFileSnapshot::readContents(int fd, std::size_t size, std::vector<std:
 
 void DomainFileSnapshot::load() {
   for (int attempt = 1;; ++attempt) {
-    FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    // Neither following a link nor waiting for a FIFO's writer, should the path
+    // have changed since it was looked at.
+    FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (!file.isOpen()) {
+      struct stat status {};
       if (errno == ENOENT)
         setMissing();
+      else if (errno == ELOOP && ::lstat(path_.c_str(), &status) == 0)
+        setNotAFile(status);
       else
         setUnreadable(std::strerror(errno));
       return;
@@ -88,7 +94,7 @@ void DomainFileSnapshot::load() {
     const struct timespec clockBeforeRead = fileClockNow();
     struct stat before {}, after {};
     if (::fstat(file.get(), &before) != 0) return setUnreadable(std::strerror(errno));
-    if (!S_ISREG(before.st_mode)) return setUnreadable("it is not a regular file");
+    if (!S_ISREG(before.st_mode)) return setNotAFile(before);
     std::vector<std::uint8_t> bytes;
     if (static_cast<std::uint64_t>(before.st_size) > NSPropertyListSerialization::kMaximumFileSize) {
       bytes.clear();
@@ -118,6 +124,11 @@ void DomainFileSnapshot::load() {
 }
 
 void DomainFileSnapshot::revalidate() {
+  // A file over the limit reads as corrupt whatever it holds; its bytes are never read.
+  if (static_cast<std::uint64_t>(identity_.st_size) > NSPropertyListSerialization::kMaximumFileSize) {
+    settled_ = true;
+    return;
+  }
   const struct timespec clockBeforeRead = fileClockNow();
   std::vector<std::uint8_t> bytes;
   struct stat after {};
@@ -191,6 +202,23 @@ void DomainFileSnapshot::setMissing() {
   state_ = State::missing;
   problem_.clear();
   problemReported_ = false;
+}
+
+void DomainFileSnapshot::setNotAFile(const struct stat& status) {
+  const char* kind = S_ISDIR(status.st_mode)    ? "a folder"
+                     : S_ISLNK(status.st_mode)  ? "a symbolic link"
+                     : S_ISFIFO(status.st_mode) ? "a FIFO"
+                     : S_ISSOCK(status.st_mode) ? "a socket"
+                                                : "a device";
+  const std::string problem = std::string("it is ") + kind + ", not a regular file";
+  const bool sameProblem = state_ == State::notAFile && problem_ == problem;
+  file_.reset();
+  settled_ = false;
+  bytes_.clear();
+  values_.clear();
+  state_ = State::notAFile;
+  problem_ = problem;
+  if (!sameProblem) problemReported_ = false;
 }
 
 void DomainFileSnapshot::setUnreadable(const std::string& problem) {

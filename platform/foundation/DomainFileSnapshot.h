@@ -10,6 +10,11 @@
 // within the same tick as the change we read would look the same: while the
 // file's change time has not yet fallen behind the clock, the snapshot counts as
 // unsettled and each read compares the bytes as well.
+//
+// Only regular files are read. Anything else at the path (a FIFO, whose opening
+// would block, a folder, a symbolic link that may lead out of the device) is told
+// apart by lstat() and never opened; a file larger than the size limit is never
+// read into memory, whichever way it is looked at.
 
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/PlistValue.h"
@@ -29,7 +34,8 @@ class DomainFileSnapshot {
     missing,     // there is no file
     loaded,      // the file holds a dictionary
     corrupt,     // the file exists but is no property list with a dictionary at its root
-    unreadable,  // the file exists but could not be read (permissions, not a file...)
+    notAFile,    // the path holds a folder, FIFO, symbolic link or the like: never opened
+    unreadable,  // the file exists but could not be read (permissions, I/O errors)
   };
 
   explicit DomainFileSnapshot(std::filesystem::path path);
@@ -45,7 +51,7 @@ class DomainFileSnapshot {
   State state() const { return state_; }
   // The stored values; empty unless the state is `loaded`.
   const PlistValue::Dictionary& values() const { return values_; }
-  // Why the file is corrupt or unreadable.
+  // Why the file is corrupt, not a file or unreadable.
   const std::string& problem() const { return problem_; }
   // Whether the current problem has been reported; reset when the file changes.
   bool problemReported() const { return problemReported_; }
@@ -59,6 +65,7 @@ class DomainFileSnapshot {
   void interpret(std::vector<std::uint8_t> bytes);
   void settleIfClockPassed(const struct timespec& clockBeforeRead);
   void setMissing();
+  void setNotAFile(const struct stat& status);
   void setUnreadable(const std::string& problem);
 
   std::filesystem::path path_;

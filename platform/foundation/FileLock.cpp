@@ -9,7 +9,8 @@
 namespace kavro::foundation {
 
 std::optional<FileLock> FileLock::acquire(const std::filesystem::path& path, std::string* error) {
-  FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  // Never through a link, never waiting on a FIFO that someone put in its place.
+  FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
   if (!file.isOpen()) {
     if (error) *error = "cannot open the lock file " + path.string() + ": " + std::strerror(errno);
     return std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
-// PlistValue to and from libplist 2.2 node trees. Internal to the property-list
-// serialization; callers check the nesting depth before converting.
+// The values of a libplist 2.2 node tree, as parsed from XML. Internal to the
+// property-list serialization; callers check the nesting depth first.
 
 #include "platform/foundation/PlistValue.h"
 
@@ -20,19 +20,13 @@ using PlistNode = std::unique_ptr<void, PlistNodeDeleter>;
 
 class LibplistConversion {
  public:
-  // The tree for `value`; nothing, with the reason in `error`, for what libplist
-  // cannot store: nil, strings that are not UTF-8 or hold a NUL character, and
-  // dates more than 2^31 seconds from 2001.
-  static PlistNode toNode(const PlistValue& value, std::string* error);
-
-  // The value of a tree. `exactDates` are the tree's dates in depth-first order, as
-  // read from the bytes; they replace libplist's rounded dates when there is one
-  // for every date node (an empty optional keeps libplist's value for that date).
-  static std::optional<PlistValue> fromNode(plist_t node,
-                                            const std::vector<std::optional<double>>& exactDates,
+  // The value of a tree. `exactDates` and `exactIntegers` are the tree's dates and
+  // integers in depth-first order, as read from the text; each list replaces
+  // libplist's own values when it has one entry for every such node (an empty
+  // optional keeps libplist's value for that node).
+  static std::optional<PlistValue> fromNode(plist_t node, const std::vector<std::optional<double>>& exactDates,
+                                            const std::vector<std::optional<PlistValue>>& exactIntegers,
                                             std::string* error);
-
-  static bool isValidUtf8(const std::string& text);
 };
 
 }  // namespace kavro::foundation

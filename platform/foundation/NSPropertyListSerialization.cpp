@@ -1,9 +1,11 @@
 #include "platform/foundation/NSPropertyListSerialization.h"
 
-#include "platform/foundation/BinaryPropertyListScanner.h"
+#include "platform/foundation/BinaryPropertyListReader.h"
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/LibplistConversion.h"
 #include "platform/foundation/XmlPropertyListScanner.h"
+#include "platform/foundation/XmlPropertyListWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,11 +17,13 @@
 #include <string_view>
 #include <utility>
 
-using kavro::foundation::BinaryPropertyListScanner;
+using kavro::foundation::BinaryPropertyListReader;
+using kavro::foundation::BinaryPropertyListWriter;
 using kavro::foundation::FileDescriptor;
 using kavro::foundation::LibplistConversion;
 using kavro::foundation::PlistNode;
 using kavro::foundation::XmlPropertyListScanner;
+using kavro::foundation::XmlPropertyListWriter;
 
 namespace {
 
@@ -51,35 +55,33 @@ std::string depthError() {
          " levels";
 }
 
-PlistNode parseBinary(const std::vector<std::uint8_t>& data,
-                      std::vector<std::optional<double>>& exactDates, std::string& error) {
-  BinaryPropertyListScanner scanner(data, NSPropertyListSerialization::kMaximumDepth,
-                                    NSPropertyListSerialization::kMaximumObjectCount);
-  if (!scanner.scan(&error)) {
-    error = "not a valid binary property list: " + error;
-    return nullptr;
-  }
-  exactDates.assign(scanner.dates().begin(), scanner.dates().end());
-  plist_t node = nullptr;
-  plist_from_bin(reinterpret_cast<const char*>(data.data()), static_cast<std::uint32_t>(data.size()),
-                 &node);
-  if (!node) error = "not a valid binary property list: libplist refused it";
-  return PlistNode(node);
+std::optional<PlistValue> parseBinary(const std::vector<std::uint8_t>& data, std::string& error) {
+  BinaryPropertyListReader::Limits limits;
+  limits.maximumDepth = NSPropertyListSerialization::kMaximumDepth;
+  limits.maximumObjects = NSPropertyListSerialization::kMaximumObjectCount;
+  BinaryPropertyListReader reader(data, limits);
+  auto value = reader.read(&error);
+  if (!value) error = "not a valid binary property list: " + error;
+  return value;
 }
 
-PlistNode parseXml(const std::vector<std::uint8_t>& data,
-                   std::vector<std::optional<double>>& exactDates, std::string& error) {
+std::optional<PlistValue> parseXml(const std::vector<std::uint8_t>& data, std::string& error) {
   std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
   XmlPropertyListScanner scanner(text, NSPropertyListSerialization::kMaximumDepth);
   if (!scanner.scan(&error)) {
     error = "not a valid XML property list: " + error;
-    return nullptr;
+    return std::nullopt;
   }
-  exactDates = scanner.dates();
-  plist_t node = nullptr;
-  plist_from_xml(text.data(), static_cast<std::uint32_t>(text.size()), &node);
-  if (!node) error = "not a valid property list: libplist could not parse it as XML";
-  return PlistNode(node);
+  plist_t parsed = nullptr;
+  plist_from_xml(text.data(), static_cast<std::uint32_t>(text.size()), &parsed);
+  PlistNode node(parsed);
+  if (!node) {
+    error = "not a valid property list: libplist could not parse it as XML";
+    return std::nullopt;
+  }
+  auto value = LibplistConversion::fromNode(parsed, scanner.dates(), scanner.integers(), &error);
+  if (!value) error = "not a valid property list: " + error;
+  return value;
 }
 
 }  // namespace
@@ -90,12 +92,9 @@ std::optional<PlistValue> NSPropertyListSerialization::propertyListWithData(
   if (data.size() > std::numeric_limits<std::uint32_t>::max())
     return failure(error, "not a property list: the data is larger than 4 GiB");
   const bool binary = data.size() >= 6 && std::memcmp(data.data(), "bplist", 6) == 0;
-  std::vector<std::optional<double>> exactDates;
   std::string reason;
-  PlistNode node = binary ? parseBinary(data, exactDates, reason) : parseXml(data, exactDates, reason);
-  if (!node) return failure(error, reason);
-  auto value = LibplistConversion::fromNode(static_cast<plist_t>(node.get()), exactDates, &reason);
-  if (!value) return failure(error, "not a valid property list: " + reason);
+  auto value = binary ? parseBinary(data, reason) : parseXml(data, reason);
+  if (!value) return failure(error, reason);
   if (isDeeperThan(*value, kMaximumDepth)) return failure(error, "not a property list: " + depthError());
   if (format) *format = binary ? NSPropertyListFormat::binary : NSPropertyListFormat::xml;
   if (error) error->clear();
@@ -110,22 +109,11 @@ std::optional<std::vector<std::uint8_t>> NSPropertyListSerialization::dataWithPr
   };
   if (isDeeperThan(value, kMaximumDepth)) return refuse(depthError());
   std::string reason;
-  PlistNode node = LibplistConversion::toNode(value, &reason);
-  if (!node) return refuse(reason);
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  if (format == NSPropertyListFormat::binary)
-    plist_to_bin(static_cast<plist_t>(node.get()), &bytes, &length);
-  else
-    plist_to_xml(static_cast<plist_t>(node.get()), &bytes, &length);
-  if (!bytes) return refuse("libplist produced no output");
-  std::vector<std::uint8_t> result(bytes, bytes + length);
-  if (format == NSPropertyListFormat::binary)
-    plist_to_bin_free(bytes);
-  else
-    plist_to_xml_free(bytes);
+  auto bytes = format == NSPropertyListFormat::binary ? BinaryPropertyListWriter::write(value, &reason)
+                                                      : XmlPropertyListWriter::write(value, &reason);
+  if (!bytes) return refuse(reason);
   if (error) error->clear();
-  return result;
+  return bytes;
 }
 
 std::optional<PlistValue> NSPropertyListSerialization::propertyListWithContentsOfFile(
@@ -133,7 +121,8 @@ std::optional<PlistValue> NSPropertyListSerialization::propertyListWithContentsO
   auto unreadable = [&](const std::string& what) {
     return failure(error, "cannot read " + path.string() + ": " + what);
   };
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: a FIFO in place of the file must not hold the reader up.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.isOpen()) return unreadable(std::strerror(errno));
   struct stat status {};
   if (::fstat(file.get(), &status) != 0) return unreadable(std::strerror(errno));

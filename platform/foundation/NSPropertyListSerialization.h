@@ -1,7 +1,9 @@
 #pragma once
-// Property lists to and from bytes, binary (as the platform writes them) or XML,
-// through libplist. Reading never trusts its input: malformed, truncated, cyclic or
-// too deeply nested data gives an error, never a crash.
+// Property lists to and from bytes, binary (as the platform writes them) or XML.
+// The binary format is read and written by BinaryPropertyListReader/Writer, XML is
+// parsed by libplist behind XmlPropertyListScanner and written by
+// XmlPropertyListWriter. Reading never trusts its input: malformed, truncated,
+// cyclic or too deeply nested data gives an error, never a crash.
 
 #include "platform/foundation/PlistValue.h"
 
@@ -19,9 +21,9 @@ class NSPropertyListSerialization {
   // Arrays and dictionaries nested deeper than this are refused, on reading and on
   // writing: the parser below recurses once per level.
   static constexpr int kMaximumDepth = 512;
-  // A binary property list may name one object from many places; libplist makes a
-  // copy each time, so a few hundred bytes could otherwise expand into billions of
-  // objects. Counted as a reader meets them, shared objects once per reference.
+  // A binary property list may name one object from many places; the reader makes
+  // a copy each time, so a few hundred bytes could otherwise expand into billions
+  // of objects. Counted as a reader meets them, shared objects once per reference.
   static constexpr std::size_t kMaximumObjectCount = 1'000'000;
   // Files larger than this are not read.
   static constexpr std::size_t kMaximumFileSize = 64u << 20;

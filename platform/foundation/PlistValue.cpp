@@ -23,7 +23,7 @@ bool stringBoolValue(const std::string& text) {
 bool PlistValue::boolValue() const {
   switch (type()) {
     case Type::boolean: return *asBoolean();
-    case Type::integer: return *asInteger() != 0;
+    case Type::integer: return asLargeUnsignedInteger() || *asInteger() != 0;
     case Type::real: return *asReal() != 0;
     case Type::string: return stringBoolValue(*asString());
     default: return false;
@@ -33,7 +33,9 @@ bool PlistValue::boolValue() const {
 std::int64_t PlistValue::integerValue() const {
   switch (type()) {
     case Type::boolean: return *asBoolean() ? 1 : 0;
-    case Type::integer: return *asInteger();
+    case Type::integer:
+      if (auto large = asLargeUnsignedInteger()) return static_cast<std::int64_t>(*large);
+      return *asInteger();
     case Type::real: {
       double value = *asReal();
       if (!(value == value)) return 0;
@@ -49,7 +51,9 @@ std::int64_t PlistValue::integerValue() const {
 double PlistValue::doubleValue() const {
   switch (type()) {
     case Type::boolean: return *asBoolean() ? 1 : 0;
-    case Type::integer: return static_cast<double>(*asInteger());
+    case Type::integer:
+      if (auto large = asLargeUnsignedInteger()) return static_cast<double>(*large);
+      return static_cast<double>(*asInteger());
     case Type::real: return *asReal();
     case Type::string: return std::strtod(asString()->c_str(), nullptr);
     default: return 0;

@@ -5,6 +5,7 @@
 // Arrays and dictionaries are shared between copies until one of them is changed
 // (copy on write), so handing a stored list around costs a reference, not a copy.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,6 +39,15 @@ class PlistValue {
   PlistValue(long value) : value_(static_cast<std::int64_t>(value)) {}
   PlistValue(long long value) : value_(static_cast<std::int64_t>(value)) {}
   PlistValue(unsigned value) : value_(static_cast<std::int64_t>(value)) {}
+  // Integers from 2^63 to 2^64 - 1 keep their value (as NSNumber does); smaller
+  // ones are the same value as the signed integer.
+  PlistValue(unsigned long value) : PlistValue(static_cast<unsigned long long>(value)) {}
+  PlistValue(unsigned long long value) {
+    if (value <= static_cast<unsigned long long>(INT64_MAX))
+      value_ = static_cast<std::int64_t>(value);
+    else
+      value_ = LargeUnsigned{static_cast<std::uint64_t>(value)};
+  }
   PlistValue(double value) : value_(value) {}
   PlistValue(const char* value) : value_(std::string(value ? value : "")) {}
   PlistValue(std::string value) : value_(std::move(value)) {}
@@ -46,7 +56,9 @@ class PlistValue {
   PlistValue(Array value) : value_(std::make_shared<Array>(std::move(value))) {}
   PlistValue(Dictionary value) : value_(std::make_shared<Dictionary>(std::move(value))) {}
 
-  Type type() const { return static_cast<Type>(value_.index()); }
+  Type type() const {
+    return value_.index() == kLargeUnsignedIndex ? Type::integer : static_cast<Type>(value_.index());
+  }
   bool isNil() const { return type() == Type::nil; }
   explicit operator bool() const { return !isNil(); }
   bool isBoolean() const { return type() == Type::boolean; }
@@ -59,7 +71,9 @@ class PlistValue {
   bool isArray() const { return type() == Type::array; }
   bool isDictionary() const { return type() == Type::dictionary; }
 
-  // NSNumber / NSString conversions. Other types (and nil) give false / 0.
+  // NSNumber / NSString conversions. Other types (and nil) give false / 0. An
+  // integer of 2^63 or more gives its low 64 bits as integerValue, as
+  // longLongValue does.
   bool boolValue() const;
   std::int64_t integerValue() const;
   double doubleValue() const;
@@ -67,7 +81,13 @@ class PlistValue {
   // Typed access: nullptr when the value is of another type. Not on temporaries:
   // the pointer would outlive the value.
   const bool* asBoolean() const& { return std::get_if<bool>(&value_); }
+  // An integer from -2^63 to 2^63 - 1; nullptr for one of 2^63 or more.
   const std::int64_t* asInteger() const& { return std::get_if<std::int64_t>(&value_); }
+  // An integer of 2^63 or more; nullptr for any other value.
+  const std::uint64_t* asLargeUnsignedInteger() const& {
+    auto large = std::get_if<LargeUnsigned>(&value_);
+    return large ? &large->value : nullptr;
+  }
   const double* asReal() const& { return std::get_if<double>(&value_); }
   const std::string* asString() const& { return std::get_if<std::string>(&value_); }
   const NSData* asData() const& { return std::get_if<NSData>(&value_); }
@@ -85,6 +105,7 @@ class PlistValue {
   Dictionary* asDictionary() & { return ownCopy<Dictionary>(); }
   const bool* asBoolean() const&& = delete;
   const std::int64_t* asInteger() const&& = delete;
+  const std::uint64_t* asLargeUnsignedInteger() const&& = delete;
   const double* asReal() const&& = delete;
   const std::string* asString() const&& = delete;
   const NSData* asData() const&& = delete;
@@ -109,6 +130,13 @@ class PlistValue {
  private:
   using SharedArray = std::shared_ptr<Array>;
   using SharedDictionary = std::shared_ptr<Dictionary>;
+  struct LargeUnsigned {
+    std::uint64_t value = 0;
+    friend bool operator==(const LargeUnsigned&, const LargeUnsigned&) = default;
+  };
+  // The index of LargeUnsigned in the variant below: last, so that the others
+  // line up with Type.
+  static constexpr std::size_t kLargeUnsignedIndex = 9;
 
   template <class Container>
   Container* ownCopy() {
@@ -119,6 +147,6 @@ class PlistValue {
   }
 
   std::variant<std::monostate, bool, std::int64_t, double, std::string, NSData, NSDate, SharedArray,
-               SharedDictionary>
+               SharedDictionary, LargeUnsigned>
       value_;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileLock.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/Utf8Text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,6 +43,47 @@ void reportMovedAside(const DomainFileSnapshot& snapshot, const std::string& dom
                       const std::string& target) {
   report("the file of domain \"" + domain + "\", " + snapshot.path().string() +
          ", could not be read (" + snapshot.problem() + "); moved it aside to " + target);
+}
+
+// Whether any string or dictionary key in `value` is not valid UTF-8.
+bool holdsInvalidText(const PlistValue& value) {
+  if (const std::string* text = value.asString()) return !isValidUtf8(*text);
+  if (const auto* array = value.asArray())
+    return std::any_of(array->begin(), array->end(), [](const PlistValue& element) { return holdsInvalidText(element); });
+  if (const auto* dictionary = value.asDictionary())
+    return std::any_of(dictionary->begin(), dictionary->end(), [](const auto& entry) {
+      return !isValidUtf8(entry.first) || holdsInvalidText(entry.second);
+    });
+  return false;
+}
+
+// `value` with every ill-formed UTF-8 sequence in its text replaced by U+FFFD;
+// `repairs` counts them. Keys that become equal keep the value of the last one.
+PlistValue repairText(const PlistValue& value, std::size_t& repairs) {
+  std::size_t count = 0;
+  if (const std::string* text = value.asString()) {
+    if (isValidUtf8(*text)) return value;
+    PlistValue repaired(repairedUtf8(*text, &count));
+    repairs += count;
+    return repaired;
+  }
+  if (const auto* array = value.asArray()) {
+    PlistValue::Array repaired;
+    repaired.reserve(array->size());
+    for (const PlistValue& element : *array) repaired.push_back(repairText(element, repairs));
+    return PlistValue(std::move(repaired));
+  }
+  if (const auto* dictionary = value.asDictionary()) {
+    PlistValue::Dictionary repaired;
+    for (const auto& [key, element] : *dictionary) {
+      std::string repairedKey = isValidUtf8(key) ? key : repairedUtf8(key, &count);
+      repairs += count;
+      count = 0;
+      repaired.insert_or_assign(std::move(repairedKey), repairText(element, repairs));
+    }
+    return PlistValue(std::move(repaired));
+  }
+  return value;
 }
 
 bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
@@ -104,13 +146,13 @@ DomainFileSnapshot* PreferenceDomainStore::currentSnapshot(const std::string& do
 
 void PreferenceDomainStore::noteReadProblem(const std::string& domain, DomainFileSnapshot& snapshot) {
   using State = DomainFileSnapshot::State;
-  if (snapshot.state() != State::corrupt && snapshot.state() != State::unreadable) {
+  if (snapshot.state() == State::loaded || snapshot.state() == State::missing) {
     lastError_.clear();
     return;
   }
   lastError_ = "cannot read domain \"" + domain + "\" from " + snapshot.path().string() + ": " +
                snapshot.problem() + "; it reads as empty";
-  if (snapshot.state() == State::corrupt) lastError_ += " until the next write moves the file aside";
+  if (snapshot.state() != State::unreadable) lastError_ += " until the next write moves it aside";
   if (!snapshot.problemReported()) {
     report(lastError_);
     snapshot.setProblemReported();
@@ -198,20 +240,28 @@ bool PreferenceDomainStore::update(const std::string& domain, const Change& chan
   if (snapshot->state() == State::unreadable)
     return fail("cannot read " + snapshot->path().string() + " (" + snapshot->problem() +
                 "); not replacing a file that could not be read, nothing was written");
-  const bool corrupt = snapshot->state() == State::corrupt;
+  const bool unusable = snapshot->state() == State::corrupt || snapshot->state() == State::notAFile;
   PlistValue root(snapshot->values());
   if (!change(*root.asDictionary(), refusal)) {
     lastError_ = refusal;
     return false;
   }
-  if (!corrupt && *root.asDictionary() == snapshot->values()) return succeed();
+  if (!unusable && *root.asDictionary() == snapshot->values()) return succeed();
   std::string serializationError;
   auto bytes = NSPropertyListSerialization::dataWithPropertyList(root, NSPropertyListFormat::binary,
                                                                  &serializationError);
+  // Text that is not UTF-8 has no form in the file format: it is written with
+  // U+FFFD in its place, and a file that held such text is kept as it was.
+  std::size_t repairs = 0;
+  if (!bytes && holdsInvalidText(root)) {
+    root = repairText(root, repairs);
+    bytes = NSPropertyListSerialization::dataWithPropertyList(root, NSPropertyListFormat::binary, &serializationError);
+  }
   if (!bytes)
     return fail("cannot store domain \"" + domain + "\": " + serializationError +
                 "; nothing was written");
-  if (corrupt && !moveAside(*snapshot, domain, true)) return false;
+  if (unusable && !moveAside(*snapshot, domain, true)) return false;
+  if (repairs > 0 && !keepBeforeRepair(*snapshot, domain, repairs)) return false;
   return writeDurably(*snapshot, std::move(*bytes), std::move(*root.asDictionary()));
 }
 
@@ -250,6 +300,7 @@ bool PreferenceDomainStore::removeDomain(const std::string& domain) {
       return fail("cannot read " + snapshot->path().string() + " (" + snapshot->problem() +
                   "); not removing a file that could not be read");
     case State::corrupt:
+    case State::notAFile:
       if (!moveAside(*snapshot, domain, false)) return false;
       break;
     case State::loaded:
@@ -284,6 +335,7 @@ bool PreferenceDomainStore::isUsable() {
 bool PreferenceDomainStore::moveAside(DomainFileSnapshot& snapshot, const std::string& domain,
                                       bool keepOriginalName) {
   const std::string original = snapshot.path().string();
+  if (snapshot.state() == DomainFileSnapshot::State::notAFile) return renameAside(snapshot, domain);
   for (int n = 1; n <= kMaximumCorruptCopies; ++n) {
     const std::string target = original + ".corrupt-" + std::to_string(n);
     // A hard link keeps the domain file in place until the new one is renamed over
@@ -310,6 +362,50 @@ bool PreferenceDomainStore::moveAside(DomainFileSnapshot& snapshot, const std::s
   }
   return fail("cannot move the unreadable file " + original + " aside: " +
               std::to_string(kMaximumCorruptCopies) + " earlier copies are in the way; nothing was written");
+}
+
+bool PreferenceDomainStore::renameAside(DomainFileSnapshot& snapshot, const std::string& domain) {
+  // A folder cannot be linked and a link would be followed: what is not a regular
+  // file is renamed. Under the lock no writer sees the gap; a reader sees no file,
+  // which reads as the same empty domain as the thing that was there.
+  const std::string original = snapshot.path().string();
+  for (int n = 1; n <= kMaximumCorruptCopies; ++n) {
+    const std::string target = original + ".corrupt-" + std::to_string(n);
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0) continue;
+    if (::rename(original.c_str(), target.c_str()) != 0)
+      return fail("cannot move " + original + " (" + snapshot.problem() + ") aside to " + target + ": " +
+                  std::strerror(errno) + "; nothing was written");
+    reportMovedAside(snapshot, domain, target);
+    return true;
+  }
+  return fail("cannot move " + original + " aside: " + std::to_string(kMaximumCorruptCopies) +
+              " earlier copies are in the way; nothing was written");
+}
+
+bool PreferenceDomainStore::keepBeforeRepair(DomainFileSnapshot& snapshot, const std::string& domain,
+                                             std::size_t repairs) {
+  const std::string original = snapshot.path().string();
+  const std::string count = std::to_string(repairs) + " ill-formed UTF-8 sequence" + (repairs == 1 ? "" : "s");
+  if (snapshot.state() != DomainFileSnapshot::State::loaded || !holdsInvalidText(PlistValue(snapshot.values()))) {
+    // The text came with this change, not from the file: nothing stored is lost.
+    report("domain \"" + domain + "\": " + count + " in the text being stored were written as U+FFFD");
+    return true;
+  }
+  for (int n = 1; n <= kMaximumCorruptCopies; ++n) {
+    const std::string target = original + ".original-" + std::to_string(n);
+    if (::link(original.c_str(), target.c_str()) == 0) {
+      report("the file of domain \"" + domain + "\", " + original + ", held text that is not UTF-8, which " +
+             "the file format cannot hold; wrote it with U+FFFD in place of " + count +
+             " and kept the file as it was at " + target);
+      return true;
+    }
+    if (errno == EEXIST) continue;
+    return fail("cannot keep " + original + " (it holds text that is not UTF-8) at " + target + ": " +
+                std::strerror(errno) + "; nothing was written");
+  }
+  return fail("cannot keep " + original + " aside: " + std::to_string(kMaximumCorruptCopies) +
+              " earlier copies are in the way; nothing was written");
 }
 
 bool PreferenceDomainStore::writeDurably(DomainFileSnapshot& snapshot, std::vector<std::uint8_t> bytes,

@@ -6,9 +6,13 @@
 // stat(). Every write happens under an exclusive lock on "DOMAIN.plist.lock"
 // (never renamed or removed), starts from the file as it is now, and replaces the
 // file atomically and durably: a temporary file in the same folder, fsync, rename
-// over the domain file, fsync of the folder. A file that cannot be parsed reads as
-// an empty domain, and the next write moves it aside to "DOMAIN.plist.corrupt-N"
-// rather than destroying it. Errors are kept in lastError() and written to
+// over the domain file, fsync of the folder. A file that cannot be parsed, and
+// anything at its path that is not a regular file, reads as an empty domain, and
+// the next write moves it aside to "DOMAIN.plist.corrupt-N" rather than destroying
+// it. Every file the store reads it can write back with every value intact, but
+// for text that is not UTF-8, which the format cannot hold: it is written with
+// U+FFFD in place of each ill-formed sequence, and the file as it was is kept at
+// "DOMAIN.plist.original-N". Errors are kept in lastError() and written to
 // standard error.
 //
 // One store serves one thread; processes share domains through the files.
@@ -77,6 +81,10 @@ class PreferenceDomainStore {
   bool fail(const std::string& message);
   bool succeed();
   bool moveAside(DomainFileSnapshot& snapshot, const std::string& domain, bool keepOriginalName);
+  bool renameAside(DomainFileSnapshot& snapshot, const std::string& domain);
+  // Before the domain is written with its ill-formed text repaired: keeps the file
+  // as it was at "DOMAIN.plist.original-N" when the text came from it, and says so.
+  bool keepBeforeRepair(DomainFileSnapshot& snapshot, const std::string& domain, std::size_t repairs);
   bool writeDurably(DomainFileSnapshot& snapshot, std::vector<std::uint8_t> bytes,
                     PlistValue::Dictionary values);
   bool syncFolder(std::string* error);

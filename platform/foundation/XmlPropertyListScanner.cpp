@@ -2,10 +2,53 @@
 
 #include "platform/foundation/ReferenceDateCalendar.h"
 
+#include <cstdint>
+
 namespace kavro::foundation {
 
 namespace {
 constexpr auto npos = std::string_view::npos;
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// "-12", "+7", "0x1F": an integer from -2^63 to 2^64 - 1.
+std::optional<PlistValue> parseInteger(std::string_view text) {
+  text = trimmed(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  std::uint64_t magnitude = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return std::nullopt;
+    if (magnitude > (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
+      return std::nullopt;
+    magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+  }
+  if (!negative) return PlistValue(static_cast<unsigned long long>(magnitude));
+  if (magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return std::nullopt;
+  return PlistValue(static_cast<long long>(0 - magnitude));
+}
+
 // <plist> around the root and a scalar element inside the deepest container.
 constexpr int kElementsBeyondContainers = 2;
 }  // namespace
@@ -72,10 +115,15 @@ bool XmlPropertyListScanner::openElement(std::size_t start, std::size_t end) {
   while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' &&
          text_[nameEnd] != '\n' && text_[nameEnd] != '\r' && text_[nameEnd] != '/')
     ++nameEnd;
-  if (text_.substr(start + 1, nameEnd - start - 1) == "date") {
+  const std::string_view name = text_.substr(start + 1, nameEnd - start - 1);
+  if (name == "date" || name == "integer") {
     std::size_t contentEnd = text_.find('<', end + 1);
-    if (contentEnd == npos) return fail("a <date> element is not closed");
-    dates_.push_back(ReferenceDateCalendar::parseISO8601(text_.substr(end + 1, contentEnd - end - 1)));
+    if (contentEnd == npos) return fail("a <" + std::string(name) + "> element is not closed");
+    const std::string_view content = text_.substr(end + 1, contentEnd - end - 1);
+    if (name == "date")
+      dates_.push_back(ReferenceDateCalendar::parseISO8601(content));
+    else
+      integers_.push_back(parseInteger(content));
   }
   return true;
 }
@@ -98,6 +146,7 @@ bool XmlPropertyListScanner::holdsNul() const {
 bool XmlPropertyListScanner::scan(std::string* error) {
   error_.clear();
   dates_.clear();
+  integers_.clear();
   depth_ = 0;
   bool ok = true;
   if (holdsNul()) {

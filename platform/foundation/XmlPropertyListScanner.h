@@ -3,9 +3,12 @@
 // section, declaration and tag is closed, closing tags do not outnumber opening
 // ones, and elements are nested no deeper than the limit.
 //
-// It also reads the text of every <date> element itself, in document order:
-// libplist 2.2 keeps dates as 32-bit seconds, so dates before 1901 or after 2038
-// would otherwise come back wrong.
+// It also reads the text of every <date> and <integer> element itself, in document
+// order: libplist 2.2 keeps dates as 32-bit seconds, so dates before 1901 or after
+// 2038 would otherwise come back wrong, and it hands out -1 and 2^64 - 1 as the
+// same 64 bits.
+
+#include "platform/foundation/PlistValue.h"
 
 #include <optional>
 #include <string>
@@ -24,6 +27,9 @@ class XmlPropertyListScanner {
   // The value of each <date> element in document order; nothing for one whose
   // text is not ISO 8601.
   const std::vector<std::optional<double>>& dates() const { return dates_; }
+  // The value of each <integer> element in document order: an integer from -2^63
+  // to 2^64 - 1, decimal or hexadecimal ("0x1F"); nothing for other text.
+  const std::vector<std::optional<PlistValue>>& integers() const { return integers_; }
 
  private:
   bool fail(const std::string& reason);
@@ -38,6 +44,7 @@ class XmlPropertyListScanner {
   int maximumDepth_;
   int depth_ = 0;
   std::vector<std::optional<double>> dates_;
+  std::vector<std::optional<PlistValue>> integers_;
   std::string error_;
 };
 

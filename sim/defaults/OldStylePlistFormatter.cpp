@@ -109,7 +109,12 @@ void OldStylePlistFormatter::append(std::string& out, const PlistValue& value, i
     case PlistValue::Type::boolean: out += *value.asBoolean() ? "1" : "0"; break;
     // Numbers are written as their text, which like any string is quoted unless it
     // is a plain word: 5 stays bare, -5 and 2.5 are quoted.
-    case PlistValue::Type::integer: out += quoted(std::to_string(*value.asInteger())); break;
+    case PlistValue::Type::integer:
+      if (const std::uint64_t* large = value.asLargeUnsignedInteger())
+        out += quoted(std::to_string(*large));
+      else
+        out += quoted(std::to_string(*value.asInteger()));
+      break;
     case PlistValue::Type::real: out += quoted(formatReal(*value.asReal())); break;
     case PlistValue::Type::string: out += quoted(*value.asString()); break;
     case PlistValue::Type::data: out += formatData(value.asData()->bytes); break;

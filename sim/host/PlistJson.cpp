@@ -2,12 +2,19 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/ReferenceDateCalendar.h"
+#include "platform/foundation/Utf8Text.h"
 
 #include <cmath>
 
 namespace kavro::sim {
 
 namespace {
+
+// JSON holds only Unicode text: a stored string that is not UTF-8 shows with U+FFFD
+// in place of each ill-formed sequence (what is stored stays as it is).
+std::string text(const std::string& stored) {
+  return kavro::foundation::isValidUtf8(stored) ? stored : kavro::foundation::repairedUtf8(stored);
+}
 
 bool fail(std::string* error, const std::string& reason) {
   if (error) *error = reason;
@@ -19,14 +26,7 @@ bool convert(const nlohmann::json& json, int depth, PlistValue& out, std::string
   switch (json.type()) {
     case Type::boolean: out = PlistValue(json.get<bool>()); return true;
     case Type::number_integer: out = PlistValue(json.get<long long>()); return true;
-    case Type::number_unsigned: {
-      auto value = json.get<unsigned long long>();
-      if (value <= static_cast<unsigned long long>(INT64_MAX))
-        out = PlistValue(static_cast<long long>(value));
-      else
-        out = PlistValue(static_cast<double>(value));
-      return true;
-    }
+    case Type::number_unsigned: out = PlistValue(json.get<unsigned long long>()); return true;
     case Type::number_float: out = PlistValue(json.get<double>()); return true;
     case Type::string: out = PlistValue(json.get<std::string>()); return true;
     case Type::binary: out = PlistValue(NSData{json.get_binary()}); return true;
@@ -65,11 +65,13 @@ nlohmann::json PlistJson::toJson(const PlistValue& value) {
   switch (value.type()) {
     case PlistValue::Type::nil: return nullptr;
     case PlistValue::Type::boolean: return *value.asBoolean();
-    case PlistValue::Type::integer: return *value.asInteger();
+    case PlistValue::Type::integer:
+      if (const std::uint64_t* large = value.asLargeUnsignedInteger()) return *large;
+      return *value.asInteger();
     case PlistValue::Type::real:
       if (!std::isfinite(*value.asReal())) return nullptr;
       return *value.asReal();
-    case PlistValue::Type::string: return *value.asString();
+    case PlistValue::Type::string: return text(*value.asString());
     case PlistValue::Type::data: return base64(value.asData()->bytes);
     case PlistValue::Type::date: {
       auto text = kavro::foundation::ReferenceDateCalendar::formatISO8601(
@@ -83,7 +85,7 @@ nlohmann::json PlistJson::toJson(const PlistValue& value) {
     }
     case PlistValue::Type::dictionary: {
       nlohmann::json object = nlohmann::json::object();
-      for (const auto& [key, element] : *value.asDictionary()) object[key] = toJson(element);
+      for (const auto& [key, element] : *value.asDictionary()) object[text(key)] = toJson(element);
       return object;
     }
   }

@@ -1,7 +1,8 @@
 #pragma once
 // Property-list values as JSON, the way the simulator's dump shows stored values:
 // booleans, numbers, strings, arrays and objects as themselves, data as base64 text
-// and dates as ISO 8601 UTC text. The way back serves scripts: text stays text.
+// and dates as ISO 8601 UTC text, text that is not UTF-8 with U+FFFD in place of
+// each ill-formed sequence. The way back serves scripts: text stays text.
 
 #include "platform/foundation/PlistValue.h"
 
@@ -19,7 +20,7 @@ class PlistJson {
   static nlohmann::json toJson(const PlistValue& value);
   // Nothing, with the reason in `error`, for JSON nested deeper than property lists
   // may be, or holding values a property list cannot (null inside a container).
-  // A top-level null gives nil. Integers beyond 64 signed bits become reals.
+  // A top-level null gives nil. Integers from 2^63 to 2^64 - 1 stay integers.
   static std::optional<PlistValue> fromJson(const nlohmann::json& json, std::string* error = nullptr);
 
   static std::string base64(const std::vector<std::uint8_t>& bytes);

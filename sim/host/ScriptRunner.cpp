@@ -411,7 +411,7 @@ void ScriptRunner::execute(const std::vector<std::string>& words, const std::str
   }
   if (command == "dump") {
     expectArguments(words, 0, 0, "dump");
-    out_ << dumper_->dump(true).dump() << "\n";
+    out_ << dumper_->dump(true).dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
     out_.flush();
     return;
   }

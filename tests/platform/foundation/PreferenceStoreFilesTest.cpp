@@ -193,12 +193,16 @@ TEST_F(PreferenceStoreFiles, DamagedFilesReadAsEmptyAndAreMovedAsideByTheNextWri
 }
 
 TEST_F(PreferenceStoreFiles, AFileThatCannotBeReadIsNotReplaced) {
-  fs::create_directories(domainFile());  // a folder where the file should be
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads a file whatever its permissions";
+  writeFile(domainFile(), *NSPropertyListSerialization::dataWithPropertyList(
+                              PlistValue(PlistValue::Dictionary{{"keep", "me"}}), NSPropertyListFormat::binary));
+  fs::permissions(domainFile(), fs::perms::none);
   auto store = defaults();
-  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+  EXPECT_TRUE(store->objectForKey("keep", kDomain).isNil());
   EXPECT_FALSE(store->setObject(true, "enabled", kDomain));
   EXPECT_NE(store->lastError().find("not replacing"), std::string::npos);
-  EXPECT_TRUE(fs::is_directory(domainFile()));
+  fs::permissions(domainFile(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(defaults()->objectForKey("keep", kDomain), PlistValue("me"));
 }
 
 class StandardUserDefaults : public kavro::test::DeviceTest {};

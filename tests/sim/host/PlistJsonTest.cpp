@@ -32,6 +32,9 @@ TEST(PlistJson, ShowsStoredValuesAsTheDumpDoes) {
   EXPECT_EQ(PlistJson::toJson(std::numeric_limits<double>::infinity()), json(nullptr));
   EXPECT_EQ(PlistJson::toJson(NSDate{-978307200}), json("1970-01-01T00:00:00Z"));
   EXPECT_EQ(PlistJson::toJson(PlistValue(PlistValue::Dictionary{})), json::object());
+  // Stored text that is not UTF-8 shows with U+FFFD, and the JSON can be written.
+  const json shown = PlistJson::toJson(PlistValue(PlistValue::Dictionary{{"k\xFF", "caf\xE9"}}));
+  EXPECT_EQ(shown.dump(), "{\"k\xEF\xBF\xBD\":\"caf\xEF\xBF\xBD\"}");
 }
 
 TEST(PlistJson, ReadsScriptValuesBackWithinThePropertyListLimits) {
@@ -41,7 +44,8 @@ TEST(PlistJson, ReadsScriptValuesBackWithinThePropertyListLimits) {
   EXPECT_EQ((*value)["enabled"], PlistValue(false));
   EXPECT_EQ((*value)["list"], PlistValue(PlistValue::Array{"a", 1, 2.5,
                                                            PlistValue::Dictionary{{"k", PlistValue::Array{}}}}));
-  EXPECT_TRUE((*value)["big"].isReal());
+  EXPECT_EQ((*value)["big"], PlistValue(static_cast<unsigned long long>(UINT64_MAX)));
+  EXPECT_EQ(PlistJson::toJson((*value)["big"]), json::parse("18446744073709551615"));
   EXPECT_TRUE(PlistJson::fromJson(json(nullptr))->isNil());
 
   std::string error;
