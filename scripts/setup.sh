@@ -13,6 +13,8 @@ packages=(
   libcpp-httplib-dev                             # the simulator's web server (kavro-sim serve)
   libgtest-dev libgmock-dev googletest           # unit tests
   libbenchmark-dev                               # benchmarks
+  python3                                        # plistlib, the property-list tests' independent peer
+  clang libclang-rt-14-dev                       # the property-list fuzzer (libFuzzer, sanitizers)
   "$@"
 )
 

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 
 #include <fstream>
 #include <iterator>
+
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -39,13 +42,16 @@ class KavroDefaultsTool : public ::testing::Test {
 
   // Runs the tool with `arguments` and only the given environment.
   Result run(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
+    return spawn(KAVRO_DEFAULTS_BINARY, std::move(arguments), std::move(environment));
+  }
+  Result spawn(const char* binary, std::vector<std::string> arguments, std::vector<std::string> environment) const {
     const fs::path out = temporary_.path() / ("out." + std::to_string(::getpid()));
     const fs::path err = temporary_.path() / ("err." + std::to_string(::getpid()));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    arguments.insert(arguments.begin(), KAVRO_DEFAULTS_BINARY);
+    arguments.insert(arguments.begin(), binary);
     std::vector<char*> argv, envp;
     for (auto& argument : arguments) argv.push_back(argument.data());
     for (auto& variable : environment) envp.push_back(variable.data());
@@ -53,7 +59,7 @@ class KavroDefaultsTool : public ::testing::Test {
     envp.push_back(nullptr);
     pid_t pid = 0;
     Result result;
-    if (posix_spawn(&pid, KAVRO_DEFAULTS_BINARY, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, binary, &actions, nullptr, argv.data(), envp.data()) == 0) {
       int status = 0;
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
@@ -68,6 +74,12 @@ class KavroDefaultsTool : public ::testing::Test {
   Result tool(std::vector<std::string> arguments) const {
     arguments.insert(arguments.begin(), {"--device", device().string()});
     return run(std::move(arguments));
+  }
+  // Plays a script in kavro-sim on the test's device.
+  Result simulator(const std::string& script) const {
+    const fs::path path = temporary_.path() / "script.ksim";
+    std::ofstream(path) << script;
+    return spawn(KAVRO_SIM_BINARY, {"run", "--device", device().string(), path.string()}, {});
   }
 
   kavro::test::TemporaryFolder temporary_;
@@ -185,6 +197,36 @@ TEST_F(KavroDefaultsTool, FindsTheDeviceAsTheSimulatorDoes) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
   EXPECT_FALSE(fs::exists(temporary_.path() / "none"));
+}
+
+TEST_F(KavroDefaultsTool, StoredDataNeverBreaksTheOutputOrHoldsItUp) {
+  // Text that is not UTF-8 and a date in 2100, as another writer may store them.
+  const std::string domain = "com.qelm.kavroprefs";
+  const std::string xml =
+      "<plist version=\"1.0\"><dict><key>name</key><string>caf\xE9</string>"
+      "<key>when</key><date>2100-01-01T00:00:00Z</date><key>enabled</key><true/></dict></plist>";
+  fs::create_directories(preferences());
+  std::ofstream(preferences() / (domain + ".plist"), std::ios::binary) << xml;
+  EXPECT_EQ(tool({"read", domain, "when"}).out, "\"2100-01-01 00:00:00 +0000\"\n");
+  EXPECT_EQ(tool({"export", domain, "-"}).status, 0);
+  Result dump = simulator("dump\n");
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  const auto state = nlohmann::json::parse(dump.out);
+  EXPECT_EQ(state["prefs"]["name"], "caf\xEF\xBF\xBD");
+  EXPECT_EQ(state["prefs"]["when"], "2100-01-01T00:00:00Z");
+  // The stored bytes stay as they are until a write, which then keeps the file.
+  EXPECT_EQ(readText(preferences() / (domain + ".plist")), xml);
+  EXPECT_EQ(tool({"write", domain, "enabled", "-bool", "NO"}).status, 0);
+  EXPECT_EQ(readText(preferences() / (domain + ".plist.original-1")), xml);
+  EXPECT_EQ(tool({"read", domain, "when"}).out, "\"2100-01-01 00:00:00 +0000\"\n");
+
+  // A FIFO in place of the domain file holds up neither tool.
+  fs::remove(preferences() / (domain + ".plist"));
+  ASSERT_EQ(::mkfifo((preferences() / (domain + ".plist")).c_str(), 0644), 0);
+  EXPECT_EQ(tool({"read", domain, "enabled"}).status, 1);
+  EXPECT_EQ(simulator("dump\n").status, 0);
+  EXPECT_EQ(tool({"write", domain, "enabled", "-bool", "YES"}).status, 0);
+  EXPECT_EQ(tool({"read", domain, "enabled"}).out, "1\n");
 }
 
 TEST_F(KavroDefaultsTool, ConcurrentAppendsLoseNothing) {
