@@ -262,7 +262,7 @@ bool PreferenceDomainStore::update(const std::string& domain, const Change& chan
                 "; nothing was written");
   if (unusable && !moveAside(*snapshot, domain, true)) return false;
   if (repairs > 0 && !keepBeforeRepair(*snapshot, domain, repairs)) return false;
-  return writeDurably(*snapshot, std::move(*bytes), std::move(*root.asDictionary()));
+  return writeDurably(*snapshot, std::move(*bytes), std::move(*root.asDictionary()), lock);
 }
 
 bool PreferenceDomainStore::setValue(const std::string& key, const PlistValue& value,
@@ -409,7 +409,7 @@ bool PreferenceDomainStore::keepBeforeRepair(DomainFileSnapshot& snapshot, const
 }
 
 bool PreferenceDomainStore::writeDurably(DomainFileSnapshot& snapshot, std::vector<std::uint8_t> bytes,
-                                         PlistValue::Dictionary values) {
+                                         PlistValue::Dictionary values, std::optional<FileLock>& lock) {
   const std::string path = snapshot.path().string();
   // One temporary name per domain is enough: writers take turns under the lock, and
   // a leftover from a writer that died is simply replaced.
@@ -427,6 +427,10 @@ bool PreferenceDomainStore::writeDurably(DomainFileSnapshot& snapshot, std::vect
   if (::fsync(file.get()) != 0) return abandon("flushing " + temporary);
   if (::rename(temporary.c_str(), path.c_str()) != 0) return abandon("renaming " + temporary);
   snapshot.adopt(std::move(file), std::move(bytes), std::move(values));
+  // The replacement is in place: the next writer may start while the folder is
+  // flushed, and a writer that writes again at once cannot take the lock back
+  // before the ones that waited wake up. The change is durable when this returns.
+  lock.reset();
   std::string syncError;
   if (!syncFolder(&syncError))
     return fail("replaced " + path + " but " + syncError + "; the change may not survive a power loss");

@@ -18,11 +18,13 @@
 // One store serves one thread; processes share domains through the files.
 
 #include "platform/foundation/DomainFileSnapshot.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/PlistValue.h"
 
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,8 +87,10 @@ class PreferenceDomainStore {
   // Before the domain is written with its ill-formed text repaired: keeps the file
   // as it was at "DOMAIN.plist.original-N" when the text came from it, and says so.
   bool keepBeforeRepair(DomainFileSnapshot& snapshot, const std::string& domain, std::size_t repairs);
-  bool writeDurably(DomainFileSnapshot& snapshot, std::vector<std::uint8_t> bytes,
-                    PlistValue::Dictionary values);
+  // Replaces the domain file with `bytes` and lets `lock` go before the folder is
+  // flushed.
+  bool writeDurably(DomainFileSnapshot& snapshot, std::vector<std::uint8_t> bytes, PlistValue::Dictionary values,
+                    std::optional<FileLock>& lock);
   bool syncFolder(std::string* error);
 
   std::filesystem::path directory_;
