@@ -187,13 +187,19 @@ TEST_F(ScrollViewMotionTest, PastAnEndTheContentStretchesLessThanTheFingerAndSpr
   EXPECT_EQ(log->events.back(), "end decelerating");
   EXPECT_LE(log->highestY, 0);  // it came back without passing the edge
 
-  // Without bouncing, the edge holds.
+  // Without bouncing, the edge holds; content that fits does not even drag.
   scrollView->setBounces(false);
   finger->down({200, 150});
   finger->move(0, 200);
   EXPECT_EQ(scrollView->contentOffset().y, 0);
   finger->up();
   EXPECT_FALSE(scrollView->isDecelerating());
+  scrollView->setBounces(true);
+  scrollView->setContentSize({390, 300});
+  finger->down({200, 150});
+  finger->move(0, -100);
+  EXPECT_FALSE(scrollView->isDragging());
+  finger->up();
 }
 
 TEST_F(ScrollViewMotionTest, CoastingPastAnEndOvershootsAndComesBackToIt) {
@@ -219,25 +225,6 @@ TEST_F(ScrollViewMotionTest, CoastingPastAnEndOvershootsAndComesBackToIt) {
   waitUntilResting(3);
   EXPECT_EQ(scrollView->contentOffset().y, end);
   EXPECT_EQ(log->highestY, end);
-}
-
-TEST_F(ScrollViewMotionTest, ContentThatFitsScrollsOnlyWhenToldToAlwaysBounce) {
-  scrollView->setContentSize({390, 300});
-  finger->down({200, 150});
-  finger->move(0, 100);
-  EXPECT_FALSE(scrollView->isDragging());
-  EXPECT_EQ(scrollView->contentOffset().y, 0);
-  finger->up();
-
-  scrollView->setAlwaysBounceVertical(true);
-  finger->down({200, 150});
-  finger->move(0, -100);
-  EXPECT_TRUE(scrollView->isDragging());
-  EXPECT_LT(scrollView->contentOffset().y, 0 + 100);
-  EXPECT_GT(scrollView->contentOffset().y, 0);
-  finger->up();
-  wait(1);
-  EXPECT_EQ(scrollView->contentOffset().y, 0);
 }
 
 TEST_F(ScrollViewMotionTest, PagingSettlesOnAPageBoundary) {
