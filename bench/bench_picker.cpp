@@ -8,6 +8,8 @@
 //          outside the timing)
 //   Reorder: moving a row of "Current Applications" down by one (and back)
 //   SearchKeystroke: one character typed into the search field (and deleted)
+//   CoastFrame: one frame (1/60 s of the clock) of the table coasting after a
+//               flick: the motion's step, the rows scrolling in and their layout
 // The device lives in a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 
 #include "platform/PlatformClasses.h"
@@ -183,6 +185,28 @@ void SearchKeystroke(benchmark::State& state) {
   }
 }
 BENCHMARK(SearchKeystroke)->Unit(benchmark::kMicrosecond);
+
+void CoastFrame(benchmark::State& state) {
+  auto& b = bench();
+  b.open();
+  auto table = b.picker->tableView();
+  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  CGFloat direction = -1;
+  for (auto _ : state) {
+    if (!table->isDecelerating()) {
+      // A fresh flick, turning round at either end of the 2,000 rows.
+      state.PauseTiming();
+      CGFloat offset = table->contentOffset().y;
+      if (offset > table->maximumContentOffset().y - 20000) direction = 1;
+      if (offset < table->minimumContentOffset().y + 20000) direction = -1;
+      finger.down({200, 500});
+      finger.flick(0, direction * 300);
+      state.ResumeTiming();
+    }
+    b.device->advance(1.0 / 60);
+  }
+}
+BENCHMARK(CoastFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

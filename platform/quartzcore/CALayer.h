@@ -1,6 +1,7 @@
 #pragma once
-// The parts of a view's layer the bundle sets: rounded corners, clipping, border
-// and shadow. Colours are CGColor values: resolved RGBA.
+// The parts of a view's layer the bundle and the stand-in set: rounded corners
+// (and which of them), clipping, border and shadow. Colours are CGColor values:
+// resolved RGBA.
 
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/objc/NSObject.h"
@@ -13,11 +14,24 @@ struct CGColorComponents {
 };
 using CGColorRef = std::optional<CGColorComponents>;
 
+// Which corners a corner radius rounds (y grows downwards: MinY is the top).
+enum CACornerMask : unsigned long {
+  kCALayerMinXMinYCorner = 1 << 0,
+  kCALayerMaxXMinYCorner = 1 << 1,
+  kCALayerMinXMaxYCorner = 1 << 2,
+  kCALayerMaxXMaxYCorner = 1 << 3,
+};
+inline constexpr unsigned long kCALayerAllCorners =
+    kCALayerMinXMinYCorner | kCALayerMaxXMinYCorner | kCALayerMinXMaxYCorner | kCALayerMaxXMaxYCorner;
+
 class CALayer : public NSObject {
   KAVRO_OBJC_CLASS(CALayer)
  public:
   CGFloat cornerRadius() const { return cornerRadius_; }
   void setCornerRadius(CGFloat radius) { cornerRadius_ = radius; }
+  // The corners the radius applies to, for the background, border and clipping.
+  unsigned long maskedCorners() const { return maskedCorners_; }
+  void setMaskedCorners(unsigned long corners) { maskedCorners_ = corners & kCALayerAllCorners; }
   bool masksToBounds() const { return masksToBounds_; }
   void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
 
@@ -37,6 +51,7 @@ class CALayer : public NSObject {
 
  private:
   CGFloat cornerRadius_ = 0;
+  unsigned long maskedCorners_ = kCALayerAllCorners;
   bool masksToBounds_ = false;
   CGFloat borderWidth_ = 0;
   CGColorRef borderColor_;

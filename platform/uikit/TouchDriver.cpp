@@ -2,8 +2,12 @@
 
 #include "platform/device/Device.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UIScrollViewPrivate.h"
 #include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIWindow.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace kavro::uikit {
 
@@ -63,6 +67,33 @@ void TouchDriver::cancel() {
 void TouchDriver::tap(CGPoint point) {
   down(point);
   up();
+}
+
+void TouchDriver::drag(CGFloat dx, CGFloat dy, double duration, int steps) {
+  if (!touch_) return;
+  duration = std::max(0.0, duration);
+  if (steps <= 0) steps = std::max(1, static_cast<int>(std::lround(duration / ScrollViewInternals::kFrameInterval)));
+  platform::Device& device = process_.device();
+  double start = device.now();
+  CGPoint from = location_;
+  for (int i = 1; i <= steps && touch_; ++i) {
+    double fraction = static_cast<double>(i) / steps;
+    // Each movement at its own moment, measured from the start so nothing drifts.
+    device.advance(std::max(0.0, start + duration * fraction - device.now()));
+    moveTo({from.x + dx * fraction, from.y + dy * fraction});
+  }
+}
+
+void TouchDriver::flick(CGFloat dx, CGFloat dy, double duration) {
+  drag(dx, dy, duration);
+  up();
+}
+
+bool TouchDriver::wheel(CGPoint point, CGFloat dx, CGFloat dy) {
+  bool scrolled = false;
+  auto window = window_;
+  process_.device().dispatch(process_, [&] { scrolled = ScrollViewInternals::scrollWheel(*window, point, dx, dy); });
+  return scrolled;
 }
 
 }  // namespace kavro::uikit

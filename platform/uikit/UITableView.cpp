@@ -22,6 +22,30 @@ constexpr CGFloat kHeaderFooterTextMargin = 20;
 std::shared_ptr<UITableView> tableOf(const UITableView& table) {
   return std::const_pointer_cast<UITableView>(table.self<UITableView>());
 }
+
+// A swipe action's button: its image above its title, both centred, as the
+// platform draws actions that have both.
+class SwipeActionButton : public UIButton {
+ public:
+  static constexpr CGFloat kImageTitleSpacing = 4;
+
+  void layoutSubviews() override {
+    UIButton::layoutSubviews();
+    auto image = currentImage();
+    std::string title = currentTitle();
+    if (!image || title.empty()) return;
+    CGRect area = bounds();
+    auto label = titleLabel();
+    CGSize imageSize = image->size();
+    CGSize titleSize = label->sizeThatFits({area.size.width, 0});
+    CGFloat titleWidth = std::min(titleSize.width, area.size.width);
+    CGFloat top = (area.size.height - imageSize.height - kImageTitleSpacing - titleSize.height) / 2;
+    imageView()->setFrame(CGRectMake((area.size.width - imageSize.width) / 2, top, imageSize.width,
+                                     imageSize.height));
+    label->setFrame(CGRectMake((area.size.width - titleWidth) / 2, top + imageSize.height + kImageTitleSpacing,
+                               titleWidth, titleSize.height));
+  }
+};
 }  // namespace
 
 UITableView::UITableView() = default;
@@ -33,6 +57,8 @@ std::shared_ptr<UITableView> UITableView::initWithFrame(CGRect frame, UITableVie
   setBackgroundColor(style == UITableViewStylePlain ? UIColor::systemBackgroundColor()
                                                      : UIColor::systemGroupedBackgroundColor());
   separatorColor_ = UIColor::separatorColor();
+  // A table bounces vertically even when its rows fit, as the platform's do.
+  setAlwaysBounceVertical(true);
   return self<UITableView>();
 }
 
@@ -84,8 +110,8 @@ void UITableView::reloadData() {
   hideSwipeActions();
   for (auto& [indexPath, cell] : visible_) enqueue(cell);
   visible_.clear();
-  for (auto& [section, view] : headerViews_) view->removeFromSuperview();
-  for (auto& [section, view] : footerViews_) view->removeFromSuperview();
+  for (auto& [section, header] : headerViews_) header.view->removeFromSuperview();
+  for (auto& [section, footer] : footerViews_) footer.view->removeFromSuperview();
   headerViews_.clear();
   footerViews_.clear();
   selected_.reset();
@@ -186,8 +212,8 @@ CGRect UITableView::rectForSection(long section) const {
 }
 
 CGRect UITableView::cellFrame(const NSIndexPath& indexPath) const {
+  // A swiped row's cell stays in place; its content slides within it.
   CGRect frame = rectForRowAtIndexPath(indexPath);
-  if (swipedRow_ && *swipedRow_ == indexPath) frame.origin.x -= swipeOffset_;
   if (reorderRow_ && reorderTarget_) {
     // While a row is dragged, the rows between its place and its target make room.
     const NSIndexPath& source = *reorderRow_;
@@ -233,6 +259,7 @@ std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(
 }
 
 void UITableView::enqueue(const std::shared_ptr<UITableViewCell>& cell) {
+  if (cell == swipedCell_) hideSwipeActions();
   cell->removeFromSuperview();
   if (!cell->reuseIdentifier().empty()) reusePool_[cell->reuseIdentifier()].push_back(cell);
 }
@@ -262,12 +289,12 @@ std::vector<NSIndexPath> UITableView::indexPathsForVisibleRows() const {
 
 std::shared_ptr<UIView> UITableView::headerViewForSection(long section) const {
   auto found = headerViews_.find(section);
-  return found == headerViews_.end() ? nullptr : found->second;
+  return found == headerViews_.end() ? nullptr : found->second.view;
 }
 
 std::shared_ptr<UIView> UITableView::footerViewForSection(long section) const {
   auto found = footerViews_.find(section);
-  return found == footerViews_.end() ? nullptr : found->second;
+  return found == footerViews_.end() ? nullptr : found->second.view;
 }
 
 std::shared_ptr<UITableViewCell> UITableView::makeCell(const NSIndexPath& indexPath) {
@@ -364,7 +391,9 @@ void UITableView::layoutVisibleCells() {
   }
   if (reorderRow_)
     if (auto dragged = cellForRowAtIndexPath(*reorderRow_)) bringSubviewToFront(dragged);
-  for (auto& view : swipeActionViews_) bringSubviewToFront(view);
+  // The cell's own layout may have added views; the actions stay on top of them.
+  if (swipedCell_)
+    for (auto& view : swipeActionViews_) swipedCell_->bringSubviewToFront(view);
 }
 
 std::shared_ptr<UIView> UITableView::makeDefaultHeaderFooter(const std::string& title, bool header) const {
@@ -393,7 +422,7 @@ void UITableView::layoutSupplementaryViews() {
       if (!view && section.headerTitle && !section.headerTitle->empty())
         view = makeDefaultHeaderFooter(*section.headerTitle, true);
       if (view) {
-        headerViews_[s] = view;
+        headerViews_[s] = {view, view->frame()};
         addSubview(view);
       }
     }
@@ -402,21 +431,23 @@ void UITableView::layoutSupplementaryViews() {
       if (!view && section.footerTitle && !section.footerTitle->empty())
         view = makeDefaultHeaderFooter(*section.footerTitle, false);
       if (view) {
-        footerViews_[s] = view;
+        footerViews_[s] = {view, view->frame()};
         addSubview(view);
       }
     }
-    // A header or footer view takes the width of its section and its own place;
-    // its height is the one the table reserved, as the platform sizes them.
-    if (auto view = headerViewForSection(s)) {
-      CGRect frame = view->frame();
-      view->setFrame(CGRectMake(headerRect.origin.x + std::max<CGFloat>(0, frame.origin.x), headerRect.origin.y,
-                                std::min(frame.size.width, headerRect.size.width), headerRect.size.height));
+    // A header or footer view keeps the horizontal place and width its maker gave
+    // it (a header within its section); its height is the one the table reserved,
+    // as the platform sizes them.
+    if (auto found = headerViews_.find(s); found != headerViews_.end()) {
+      CGRect own = found->second.ownFrame;
+      found->second.view->setFrame(CGRectMake(headerRect.origin.x + std::max<CGFloat>(0, own.origin.x),
+                                              headerRect.origin.y, std::min(own.size.width, headerRect.size.width),
+                                              headerRect.size.height));
     }
-    if (auto view = footerViewForSection(s)) {
-      CGRect frame = view->frame();
-      CGFloat x = frame.origin.x;
-      view->setFrame(CGRectMake(x, footerRect.origin.y, frame.size.width, footerRect.size.height));
+    if (auto found = footerViews_.find(s); found != footerViews_.end()) {
+      CGRect own = found->second.ownFrame;
+      found->second.view->setFrame(
+          CGRectMake(own.origin.x, footerRect.origin.y, own.size.width, footerRect.size.height));
     }
   }
 }
@@ -492,6 +523,12 @@ void UITableView::touchesBegan(const UITouchSet& touches, const std::shared_ptr<
   ensureLoaded();
   touchMode_ = TouchMode::none;
   touchRow_.reset();
+  // A touch on moving rows stops them; it may drag on, but it selects nothing.
+  if (isDecelerating()) {
+    touchMode_ = TouchMode::pending;
+    UIScrollView::touchesBegan(touches, event);
+    return;
+  }
   // A touch anywhere but on the shown actions closes them.
   if (swipedRow_) {
     hideSwipeActions();
@@ -568,11 +605,13 @@ void UITableView::touchesEnded(const UITouchSet& touches, const std::shared_ptr<
         if (touchRow_->section < numberOfSections() && touchRow_->row < numberOfRowsInSection(touchRow_->section))
           userSelectRow(*touchRow_);
       }
+      // Rows stopped past an end by this touch spring back.
+      UIScrollView::touchesEnded(touches, event);
       break;
     case TouchMode::swiping: endSwipe(); break;
     case TouchMode::reordering: endReorder(false); break;
     case TouchMode::scrolling: UIScrollView::touchesEnded(touches, event); break;
-    case TouchMode::none: break;
+    case TouchMode::none: UIScrollView::touchesEnded(touches, event); break;
   }
   touchRow_.reset();
 }
@@ -584,40 +623,65 @@ void UITableView::touchesCancelled(const UITouchSet& touches, const std::shared_
     if (auto cell = cellForRowAtIndexPath(*touchRow_)) cell->setHighlighted(false, false);
   if (mode == TouchMode::swiping) hideSwipeActions();
   if (mode == TouchMode::reordering) endReorder(true);
-  if (mode == TouchMode::scrolling) UIScrollView::touchesCancelled(touches, event);
+  if (mode == TouchMode::scrolling || mode == TouchMode::pending || mode == TouchMode::none)
+    UIScrollView::touchesCancelled(touches, event);
   touchRow_.reset();
 }
+
+void UITableView::willBeginUserScrolling() { hideSwipeActions(); }
 
 // ---------------------------------------------------------------------------
 // Swipe actions
 
 void UITableView::beginSwipe(const NSIndexPath& indexPath) {
+  auto cell = cellForRowAtIndexPath(indexPath);
+  if (!cell) return;
   swipedRow_ = indexPath;
   swipeOffset_ = 0;
+  swipedCell_ = cell;
+  // The cell is the row's place in its group: what slides out of it is cut off at
+  // its (rounded) edge, and the actions show inside it.
+  swipedCellClipped_ = cell->clipsToBounds();
+  cell->setClipsToBounds(true);
   auto self = tableOf(*this);
-  CGRect row = rectForRowAtIndexPath(indexPath);
   const auto& actions = swipeConfiguration_->actions();
-  // The first action stands outermost, at the trailing edge.
   for (std::size_t i = 0; i < actions.size(); ++i) {
-    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    auto button = alloc<SwipeActionButton>();
+    button->initWithFrame(CGRectZero);
     button->setBackgroundColor(actions[i]->backgroundColor());
     button->setTitle(actions[i]->title(), UIControlStateNormal);
     button->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    if (actions[i]->image()) button->setImage(actions[i]->image(), UIControlStateNormal);
+    if (auto image = actions[i]->image()) {
+      button->setImage(image, UIControlStateNormal);
+      button->imageView()->setTintColor(UIColor::whiteColor());
+    }
     button->setTag(static_cast<long>(i));
-    CGFloat x = CGRectGetMaxX(row) - kSwipeActionWidth * static_cast<CGFloat>(i + 1);
-    button->setFrame(CGRectMake(x, row.origin.y, kSwipeActionWidth, row.size.height));
     button->addTarget(self, "swipeActionTapped:", UIControlEventTouchUpInside);
-    addSubview(button);
+    cell->addSubview(button);
     swipeActionViews_.push_back(button);
   }
-  setNeedsLayout();
+  layoutSwipeActions();
 }
 
 void UITableView::updateSwipe(CGFloat distance) {
-  swipeOffset_ = std::clamp<CGFloat>(distance, 0, bounds().size.width);
-  if (swipedRow_)
-    if (auto cell = cellForRowAtIndexPath(*swipedRow_)) cell->setFrame(cellFrame(*swipedRow_));
+  CGFloat width = swipedCell_ ? swipedCell_->bounds().size.width : bounds().size.width;
+  swipeOffset_ = std::clamp<CGFloat>(distance, 0, width);
+  layoutSwipeActions();
+}
+
+void UITableView::layoutSwipeActions() {
+  if (!swipedCell_) return;
+  // The content slides left by the swipe (the cell's bounds origin moves right);
+  // the strip it uncovers at the trailing end is shared by the actions, the first
+  // outermost.
+  CGSize size = swipedCell_->bounds().size;
+  swipedCell_->setBounds(CGRectMake(swipeOffset_, 0, size.width, size.height));
+  if (swipeActionViews_.empty()) return;
+  CGFloat width = swipeOffset_ / static_cast<CGFloat>(swipeActionViews_.size());
+  for (std::size_t i = 0; i < swipeActionViews_.size(); ++i) {
+    CGFloat x = size.width + swipeOffset_ - width * static_cast<CGFloat>(i + 1);
+    swipeActionViews_[i]->setFrame(CGRectMake(x, 0, width, size.height));
+  }
 }
 
 void UITableView::endSwipe() {
@@ -652,14 +716,18 @@ void UITableView::swipeActionTapped(const std::shared_ptr<UIButton>& sender) {
 }
 
 void UITableView::hideSwipeActions() {
-  for (auto& view : swipeActionViews_) view->removeFromSuperview();
+  auto views = std::move(swipeActionViews_);
   swipeActionViews_.clear();
-  auto row = swipedRow_;
+  for (auto& view : views) view->removeFromSuperview();
+  if (auto cell = std::move(swipedCell_)) {
+    CGSize size = cell->bounds().size;
+    cell->setBounds(CGRectMake(0, 0, size.width, size.height));
+    cell->setClipsToBounds(swipedCellClipped_);
+  }
+  swipedCell_.reset();
   swipedRow_.reset();
   swipeConfiguration_.reset();
   swipeOffset_ = 0;
-  if (row)
-    if (auto cell = cellForRowAtIndexPath(*row)) cell->setFrame(cellFrame(*row));
 }
 
 // ---------------------------------------------------------------------------

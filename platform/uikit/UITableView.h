@@ -172,7 +172,10 @@ class UITableView : public UIScrollView {
   // Swipe actions: the row whose actions are shown, if any.
   std::optional<NSIndexPath> swipedRow() const { return swipedRow_; }
   std::shared_ptr<UISwipeActionsConfiguration> swipeConfiguration() const { return swipeConfiguration_; }
-  // The buttons of the shown swipe actions, for renderers and queries.
+  // The buttons of the shown swipe actions, for renderers and queries. They lie in
+  // the swiped cell, which clips to its (rounded) bounds while its content slides
+  // aside: its bounds origin moves right by the swipe, and the buttons fill the
+  // strip that uncovers at its trailing end.
   const std::vector<std::shared_ptr<UIView>>& swipeActionViews() const { return swipeActionViews_; }
   // Hides shown swipe actions.
   void hideSwipeActions();
@@ -187,6 +190,7 @@ class UITableView : public UIScrollView {
 
  protected:
   bool shouldBeginScrolling(CGPoint start, CGPoint current) const override;
+  void willBeginUserScrolling() override;
 
  private:
   struct Section {
@@ -199,6 +203,12 @@ class UITableView : public UIScrollView {
     CGFloat top = 0;                  // top of the section's header in content coordinates
   };
   enum class TouchMode { none, pending, scrolling, swiping, reordering };
+  // A section header or footer view, with the frame its maker gave it: its place
+  // is worked out from that every time, never from where the table last put it.
+  struct SupplementaryView {
+    std::shared_ptr<UIView> view;
+    CGRect ownFrame{};
+  };
 
   void ensureLoaded();
   void rebuildGeometry();
@@ -214,6 +224,7 @@ class UITableView : public UIScrollView {
   void userSelectRow(const NSIndexPath& indexPath);
   void beginSwipe(const NSIndexPath& indexPath);
   void updateSwipe(CGFloat distance);
+  void layoutSwipeActions();
   void endSwipe();
   void performSwipeAction(std::size_t index);
   void swipeActionTapped(const std::shared_ptr<UIButton>& sender);
@@ -236,8 +247,8 @@ class UITableView : public UIScrollView {
   std::vector<Section> sections_;
   std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> visible_;
   std::map<std::string, std::deque<std::shared_ptr<UITableViewCell>>> reusePool_;
-  std::map<long, std::shared_ptr<UIView>> headerViews_;
-  std::map<long, std::shared_ptr<UIView>> footerViews_;
+  std::map<long, SupplementaryView> headerViews_;
+  std::map<long, SupplementaryView> footerViews_;
   std::optional<NSIndexPath> selected_;
   bool editing_ = false;
 
@@ -246,6 +257,8 @@ class UITableView : public UIScrollView {
   std::optional<NSIndexPath> swipedRow_;
   std::shared_ptr<UISwipeActionsConfiguration> swipeConfiguration_;
   std::vector<std::shared_ptr<UIView>> swipeActionViews_;
+  std::shared_ptr<UITableViewCell> swipedCell_;
+  bool swipedCellClipped_ = false;  // whether it clipped before the swipe
   CGFloat swipeOffset_ = 0;
   std::optional<NSIndexPath> reorderRow_;
   std::optional<NSIndexPath> reorderTarget_;

@@ -117,6 +117,10 @@ void UITableViewCell::setGroupedCorners(bool top, bool bottom) {
   topCorners_ = top;
   bottomCorners_ = bottom;
   layer()->setCornerRadius(top || bottom ? 10 : 0);
+  unsigned long corners = 0;
+  if (top) corners |= kCALayerMinXMinYCorner | kCALayerMaxXMinYCorner;
+  if (bottom) corners |= kCALayerMinXMaxYCorner | kCALayerMaxXMaxYCorner;
+  layer()->setMaskedCorners(corners ? corners : kCALayerAllCorners);
 }
 
 void UITableViewCell::layoutSubviews() {

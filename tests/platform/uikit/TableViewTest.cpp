@@ -1,8 +1,10 @@
 // Tables: geometry from the delegate's heights, cells only for rows in view and
 // reused first in first out, every reload asking the data source again, selection by
-// a tap through the window, swipe actions and reordering in edit mode.
+// a tap through the window, swipe actions (and how a swiped row's views lie) and
+// reordering in edit mode, header views that keep their place.
 
 #include "platform/uikit/TouchDriver.h"
+#include "platform/uikit/UIButton.h"
 #include "platform/uikit/UITableView.h"
 #include "platform/uikit/UIWindow.h"
 #include "tests/support/DeviceFixture.h"
@@ -31,6 +33,8 @@ class Model : public NSObject, public UITableViewDataSource, public UITableViewD
   bool swipeable = true;
   std::function<void(bool)> swipeCompletion;
   int swipeActions = 0;
+  std::shared_ptr<UIImage> swipeImage;
+  bool labelHeaders = false;
 
   long numberOfSectionsInTableView(const std::shared_ptr<UITableView>&) override {
     return static_cast<long>(sections.size());
@@ -54,6 +58,13 @@ class Model : public NSObject, public UITableViewDataSource, public UITableViewD
     return rowHeight;
   }
   std::optional<CGFloat> heightForHeaderInSection(const std::shared_ptr<UITableView>&, long) override { return 30.0; }
+  // A label of its own size, as the bundle's pages make them.
+  std::shared_ptr<UIView> viewForHeaderInSection(const std::shared_ptr<UITableView>&, long section) override {
+    if (!labelHeaders) return nullptr;
+    auto label = alloc<UILabel>()->initWithFrame(CGRectMake(0, 0, 200, 30));
+    label->setText(titles[static_cast<std::size_t>(section)].value_or(""));
+    return label;
+  }
   std::optional<CGFloat> heightForFooterInSection(const std::shared_ptr<UITableView>&, long) override { return 10.0; }
   void didSelectRowAtIndexPath(const std::shared_ptr<UITableView>&, const NSIndexPath& indexPath) override {
     selected.push_back(indexPath);
@@ -78,6 +89,7 @@ class Model : public NSObject, public UITableViewDataSource, public UITableViewD
           ++swipeActions;
           swipeCompletion = std::move(completion);
         });
+    action->setImage(swipeImage);
     return UISwipeActionsConfiguration::configurationWithActions({action});
   }
 };
@@ -99,6 +111,16 @@ class TableViewTest : public DeviceTest {
   CGPoint rowCenter(const NSIndexPath& indexPath) {
     CGRect rect = table->convertRectToView(table->rectForRowAtIndexPath(indexPath), nullptr);
     return {CGRectGetMidX(rect), CGRectGetMidY(rect)};
+  }
+  // Replaces the table with an inset grouped one, as the bundle's pages have.
+  void useInsetGroupedTable() {
+    table->removeFromSuperview();
+    table = alloc<UITableView>()->initWithFrame(CGRectMake(0, 100, 390, 400), UITableViewStyleInsetGrouped);
+    table->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentNever);
+    table->setDataSource(model);
+    table->setDelegate(model);
+    window->addSubview(table);
+    window->layoutIfNeeded();
   }
   std::vector<std::string> visibleTexts() {
     std::vector<std::string> texts;
@@ -239,6 +261,91 @@ TEST_F(TableViewTest, ReorderControlsMoveRowsWhereTheDelegateLetsThem) {
   // In edit mode a tap selects nothing.
   finger.tap(rowCenter({1, 0}));
   EXPECT_TRUE(model->selected.empty());
+}
+
+TEST_F(TableViewTest, HeaderViewsKeepTheirPlaceHoweverOftenTheTableLaysOut) {
+  model->labelHeaders = true;
+  useInsetGroupedTable();
+  auto header = table->headerViewForSection(0);
+  ASSERT_TRUE(header);
+  // Its own x within the section, which starts at the group's margin.
+  CGRect placed = CGRectMake(UITableView::kInsetGroupedMargin, 0, 200, 30);
+  EXPECT_EQ(header->frame(), placed);
+  for (int pass = 0; pass < 3; ++pass) {
+    table->setNeedsLayout();
+    window->layoutIfNeeded();
+  }
+  kavro::uikit::TouchDriver finger(settings(), window);
+  finger.down({360, rowCenter({0, 0}).y});
+  finger.move(-60, 0);
+  finger.up();
+  window->layoutIfNeeded();
+  table->setEditing(true);
+  window->layoutIfNeeded();
+  EXPECT_EQ(table->headerViewForSection(0), header);
+  EXPECT_EQ(header->frame(), placed);
+}
+
+TEST_F(TableViewTest, ASwipedRowSlidesInsideItsGroupAndShowsItsActionThere) {
+  model->swipeImage = UIImage::systemImageNamed("xmark.circle.fill");
+  useInsetGroupedTable();
+  auto cell = table->cellForRowAtIndexPath({0, 0});
+  CGRect row = cell->frameInWindow();
+  ASSERT_EQ(row.origin.x, UITableView::kInsetGroupedMargin);
+  kavro::uikit::TouchDriver finger(settings(), window);
+  finger.down({360, rowCenter({0, 0}).y});
+  finger.move(-60, 0);
+  finger.up();
+  window->layoutIfNeeded();
+  ASSERT_EQ(table->swipeActionViews().size(), 1u);
+  auto button = std::dynamic_pointer_cast<UIButton>(table->swipeActionViews()[0]);
+  ASSERT_TRUE(button);
+
+  // The cell stays where the group has it, rounded at the group's top and clipping;
+  // its content slides left under that clip by the action's width.
+  EXPECT_EQ(cell->frameInWindow(), row);
+  EXPECT_TRUE(cell->clipsToBounds());
+  EXPECT_EQ(cell->layer()->cornerRadius(), 10);
+  EXPECT_EQ(cell->layer()->maskedCorners(), kCALayerMinXMinYCorner | kCALayerMaxXMinYCorner);
+  CGFloat open = button->frame().size.width;
+  EXPECT_GT(open, 0);
+  EXPECT_EQ(cell->contentView()->frameInWindow().origin.x, row.origin.x - open);
+  // The action fills the strip uncovered at the trailing end, inside the cell.
+  EXPECT_EQ(button->superview(), cell);
+  EXPECT_EQ(button->frameInWindow(), CGRectMake(CGRectGetMaxX(row) - open, row.origin.y, open, row.size.height));
+  // Its symbol stands above its title, both centred.
+  CGRect image = button->imageView()->frame(), title = button->titleLabel()->frame();
+  EXPECT_GT(image.size.height, 0);
+  EXPECT_LE(CGRectGetMaxY(image), CGRectGetMinY(title));
+  EXPECT_DOUBLE_EQ(CGRectGetMidX(image), open / 2);
+  EXPECT_DOUBLE_EQ(CGRectGetMidX(title), open / 2);
+  EXPECT_GE(image.origin.y, 0);
+  EXPECT_LE(CGRectGetMaxY(title), row.size.height);
+
+  // Closed, the cell is as it was.
+  table->hideSwipeActions();
+  EXPECT_FALSE(button->superview());
+  EXPECT_EQ(cell->bounds().origin, CGPointZero);
+  EXPECT_FALSE(cell->clipsToBounds());
+  EXPECT_EQ(cell->contentView()->frameInWindow().origin.x, row.origin.x);
+}
+
+TEST_F(TableViewTest, ATapOnCoastingRowsStopsThemAndSelectsNothing) {
+  model->sections[0].resize(60, "x");
+  table->reloadData();
+  window->layoutIfNeeded();
+  kavro::uikit::TouchDriver finger(settings(), window);
+  finger.down(rowCenter({0, 5}));
+  finger.flick(0, -120);
+  wait(0.1);
+  ASSERT_TRUE(table->isDecelerating());
+  window->layoutIfNeeded();
+  auto row = table->indexPathsForVisibleRows()[2];
+  finger.tap(rowCenter(row));
+  EXPECT_FALSE(table->isDecelerating());
+  EXPECT_TRUE(model->selected.empty());
+  finger.tap(rowCenter(row));
+  EXPECT_EQ(model->selected, std::vector<NSIndexPath>{row});
 }
 
 }  // namespace
