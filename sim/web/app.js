@@ -561,6 +561,7 @@ function renderLoop() {
     const drawStart = performance.now();
     draw();
     state.stats.drawMilliseconds = performance.now() - drawStart;
+    if (state.stats.drawTimes) state.stats.drawTimes.push(state.stats.drawMilliseconds);
     state.stats.lastDrawn = now;
     if (freshFrame) {
       const press = state.stats.lastPress;
@@ -618,6 +619,7 @@ screenElement.addEventListener('pointerdown', (event) => {
 
 screenElement.addEventListener('pointermove', (event) => {
   if (event.pointerId !== activePointer) return;
+  state.stats.moves = (state.stats.moves || 0) + 1;
   touch('move', event);
 });
 
@@ -625,6 +627,7 @@ screenElement.addEventListener('pointerup', (event) => {
   if (event.pointerId !== activePointer) return;
   activePointer = null;
   touch('up', event);
+  if (state.stats.lastPress) state.stats.lastPress.up = event.timeStamp;
 });
 
 function cancelTouch(event) {
