@@ -92,6 +92,11 @@ describe('the page on the pushed protocol', () => {
     const page = phone.page;
     await phone.tapCell('Blacklisted Apps');
     await waitForState('the picker', (s) => s.top === 'KavroApplicationSelector');
+    // The page's push starts at the release: its first frame shows the input's
+    // effect without any delay of the bundle's own.
+    const push = await page.evaluate(() => window.kavro.stats.lastPress);
+    report(t, `tapping a row: first changed frame received ${round(push.received - push.up)} ms after the release, ` +
+      `drawn ${round(push.drawn - push.up)} ms`);
     await settle();
     const origin = await phone.screenOrigin();
     const x = origin.x + 200;
