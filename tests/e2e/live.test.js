@@ -94,6 +94,7 @@ describe('the page on the pushed protocol', () => {
     await waitForState('the picker', (s) => s.top === 'KavroApplicationSelector');
     // The page's push starts at the release: its first frame shows the input's
     // effect without any delay of the bundle's own.
+    await page.waitForFunction(() => window.kavro.stats.lastPress.drawn !== undefined);
     const push = await page.evaluate(() => window.kavro.stats.lastPress);
     report(t, `tapping a row: first changed frame received ${round(push.received - push.up)} ms after the release, ` +
       `drawn ${round(push.drawn - push.up)} ms`);
