@@ -361,8 +361,21 @@ TEST_F(WebServerTest, APressFromAnotherPageWhileAFingerIsDownIsRefusedOnThatPage
   WebSocketClient first(port_, "/api/live"), second(port_, "/api/live");
   ASSERT_TRUE(first.ok() && second.ok());
   EXPECT_NE(next(first, "hello")["client"], next(second, "hello")["client"]);
+  // Two pages' messages reach the server in no set order: each step waits until
+  // the server has taken the one before.
+  auto touching = [&] {
+    bool down = false;
+    server_.call([&] { down = simulator_.input().isTouching(); });
+    return down;
+  };
+  auto waitUntil = [&](bool down) {
+    for (int polls = 0; touching() != down && polls < 10000; ++polls) {
+    }
+    return touching() == down;
+  };
   CGPoint toggle = centre(get("/api/state")["switches"][0]["frame"]);
   first.send(json{{"type", "touch"}, {"phase", "down"}, {"x", toggle.x}, {"y", toggle.y}}.dump());
+  ASSERT_TRUE(waitUntil(true));
   second.send(json{{"type", "touch"}, {"phase", "down"}, {"x", 20}, {"y", 400}}.dump());
   json refused = next(second, "refused");
   EXPECT_EQ(refused["input"], "touch");
@@ -381,24 +394,13 @@ TEST_F(WebServerTest, APressFromAnotherPageWhileAFingerIsDownIsRefusedOnThatPage
     if (message["type"] == "panel" && message["appearance"] == "dark") break;
   }
   // A page that goes away lifts its finger.
-  auto touching = [&] {
-    bool down = false;
-    server_.call([&] { down = simulator_.input().isTouching(); });
-    return down;
-  };
   {
     WebSocketClient leaving(port_, "/api/live");
     ASSERT_TRUE(leaving.ok());
     leaving.send(json{{"type", "touch"}, {"phase", "down"}, {"x", 20}, {"y", 400}}.dump());
-    int polls = 0;
-    while (!touching() && ++polls < 10000) {
-    }
-    ASSERT_TRUE(touching());
+    ASSERT_TRUE(waitUntil(true));
   }
-  int polls = 0;
-  while (touching() && ++polls < 10000) {
-  }
-  EXPECT_FALSE(touching());
+  EXPECT_TRUE(waitUntil(false));
 }
 
 }  // namespace
