@@ -111,15 +111,16 @@ describe('the page on the pushed protocol', () => {
     await page.evaluate(() => (window.kavro.stats.drawTimes = []));
     const end = Date.now() + 3000;
     let y = bottom;
-    let step = -6;
-    // A mouse reports its position about 120 times a second: movements go out at
-    // that pace, each without waiting for the one before to be taken.
+    let step = -8;
+    // The browser reports a mouse's position once a display frame (60 times a
+    // second): movements go out at that pace, each without waiting for the one
+    // before to be taken.
     const pending = [];
-    for (let next = Date.now(); Date.now() < end; next += 8) {
+    for (let next = Date.now(); Date.now() < end; next += 16) {
       y += step;
       if (y <= top || y >= bottom) step = -step;
       pending.push(page.mouse.move(x, y));
-      const wait = next + 8 - Date.now();
+      const wait = next + 16 - Date.now();
       if (wait > 0) await new Promise((resolve) => setTimeout(resolve, wait));
     }
     await Promise.all(pending);
