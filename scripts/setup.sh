@@ -10,7 +10,7 @@ packages=(
   libpng-dev                                     # reading PNG pictures and icons
   libicu-dev                                     # Unicode case mapping and string comparison
   nlohmann-json3-dev                             # the simulator's JSON (dump, expect, web API)
-  libcpp-httplib-dev                             # the simulator's web server (kavro-sim serve)
+  libboost-dev                                   # the simulator's web server: Boost.Beast and Asio (kavro-sim serve)
   libgtest-dev libgmock-dev googletest           # unit tests
   libbenchmark-dev                               # benchmarks
   python3                                        # plistlib, the property-list tests' independent peer

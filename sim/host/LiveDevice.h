@@ -1,101 +1,81 @@
 #pragma once
-// The simulator as the web server shares it among its clients: one lock around
-// every use of the simulator (it is single-threaded), a device clock that follows a
-// real clock, the frames of the front-most screen, and the inputs a person gives.
-// Every call takes the lock and first brings the device's clock up to the real
-// time, so an input happens at the device time it happened for the person.
+// The simulator as the web server runs it: a device clock that follows a real
+// clock, the frames of the front-most screen, and what changed since the front
+// ends last looked. It is used from one thread only (the server's): nothing here
+// locks.
+//
+// Before an input the server brings the device's clock up to the real time
+// (catchUp), so the input happens at the device time it happened for the person,
+// then applies it through input() and reports it with inputApplied().
 
-#include "platform/coregraphics/CGGeometry.h"
-#include "sim/host/RenderTree.h"
+#include "sim/host/Input.h"
+#include "sim/host/Readings.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <stdexcept>
 #include <string>
-
-class UISearchBar;
 
 namespace kavro::sim {
 
 class Simulator;
-class Dumper;
-
-// An input that cannot apply to the device as it is now (a move with no finger
-// down, typing with no field being edited). Nothing was changed.
-struct InputRefused : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 class LiveDevice {
  public:
   // Seconds on a monotonic real clock.
   using Clock = std::function<double()>;
-  enum class TouchPhase { down, move, up, cancel };
 
   // The simulator's device clock follows `clock` from now on; without one it
   // follows the steady clock.
   explicit LiveDevice(Simulator& simulator, Clock clock = {});
-  ~LiveDevice();
   LiveDevice(const LiveDevice&) = delete;
   LiveDevice& operator=(const LiveDevice&) = delete;
 
-  // Runs what has fallen due on the device since the last call (the ticker).
-  void tick();
+  Simulator& simulator() { return simulator_; }
+  Input& input();
+  Readings& readings();
 
-  // The front-most screen now: {"seq", "t", "process", "appearance", "root"}. `seq`
-  // changes only when the picture does. A frame is made at most once per
-  // `kFrameInterval` of real time unless an input came in since.
+  // Runs what has fallen due on the device since the last call.
+  void catchUp();
+  // An input (or any change made from outside) was applied.
+  void inputApplied() { ++changes_; }
+  // Whether the picture may change on its own right now (an animation runs).
+  bool isAnimating() const;
+  // Real seconds until the device next has work to run (queued work), or a large
+  // number when it has none.
+  double secondsUntilNextWork() const;
+  // Counts the changes that may have altered the screen or the stored values:
+  // inputs, and work the device ran.
+  std::uint64_t changeCount() const { return changes_; }
+
+  // The front-most screen now: {"type": "frame", "seq", "t", picture members}. A
+  // new tree is made only when something may have changed (an input, work that
+  // ran, an animation in flight); `seq` changes only when the picture does.
   struct Frame {
     std::uint64_t sequence = 0;
     std::shared_ptr<const std::string> json;
   };
-  static constexpr double kFrameInterval = 1.0 / 120;
   Frame frame();
 
-  // The state as `dump` shows it, without consuming the log; the log holds the
-  // latest `kStateLogLength` events.
-  static constexpr std::size_t kStateLogLength = 200;
-  nlohmann::json state();
-  // What the page shows beside the phone: the stored domain, the appearance, the
-  // front process and the events after sequence `after` (at most kStateLogLength),
-  // with "last", the sequence to ask after next time.
-  nlohmann::json panel(std::uint64_t after);
-
-  // Inputs. A touch point is in window points, held to the screen. Throw
-  // InputRefused when the input cannot apply now.
-  void touch(TouchPhase phase, std::optional<CGPoint> point);
-  // Types into the field being edited, one character (UTF-8 sequence) at a time.
-  void type(const std::string& text);
-  void backspace(long count);
-  void setDarkAppearance(bool dark);
-  void openSettings();
-  void openSpringboard();
-
-  ImageAssets& assets() { return assets_; }
+  // What the page shows beside the phone: {"type": "panel", "prefs",
+  // "prefsFile", "appearance", "process", "t"}.
+  nlohmann::json panel();
+  // The screen's size and the system's bars, for the page to lay the phone out.
+  static nlohmann::json screen();
 
  private:
-  void catchUp();
-  std::shared_ptr<UISearchBar> editedField();
-
-  std::mutex mutex_;
   Simulator& simulator_;
   Clock clock_;
   double lastClock_ = 0;
-  ImageAssets assets_;
-  RenderTree renderTree_;
-  std::unique_ptr<Dumper> dumper_;
+  std::uint64_t changes_ = 0;
 
   // The latest frame, and what it was made from.
   Frame frame_;
-  std::string frameTree_;
-  std::uint64_t changes_ = 0;  // counts inputs
+  std::string framePicture_;
   std::uint64_t frameChanges_ = ~std::uint64_t{0};
-  double frameClock_ = -1;
+  double framePictureTime_ = 0;  // the device time of the latest picture
 };
 
 }  // namespace kavro::sim

@@ -117,4 +117,8 @@ std::string PlistJson::base64(const std::vector<std::uint8_t>& bytes) {
   return text;
 }
 
+std::string jsonText(const nlohmann::json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace kavro::sim

@@ -26,4 +26,8 @@ class PlistJson {
   static std::string base64(const std::vector<std::uint8_t>& bytes);
 };
 
+// JSON as the simulator writes it out (dump lines, web answers): on one line, with
+// U+FFFD for any text that is not UTF-8, so that output never fails on stored data.
+std::string jsonText(const nlohmann::json& value);
+
 }  // namespace kavro::sim

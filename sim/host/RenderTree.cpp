@@ -1,5 +1,7 @@
 #include "sim/host/RenderTree.h"
 
+#include "platform/foundation/Utf8Text.h"
+
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UISearchBar.h"
@@ -42,7 +44,10 @@ void appendNumber(std::string& out, double value) {
   out.append(buffer, static_cast<std::size_t>(last - buffer + 1));
 }
 
-void appendString(std::string& out, const std::string& text) {
+// A JSON string; text that is not UTF-8 (an application's name, say) shows with
+// U+FFFD, as JSON and the page's WebSocket carry only Unicode text.
+void appendString(std::string& out, const std::string& raw) {
+  const std::string text = kavro::foundation::isValidUtf8(raw) ? raw : kavro::foundation::repairedUtf8(raw);
   out += '"';
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -141,6 +146,26 @@ std::optional<double> sheetProgress(const UIView& view, const UIWindow& window, 
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// How the platform draws a presented page sheet: its top corners' radius, and the
+// dimming of what lies behind it once it is fully up.
+constexpr double kSheetCornerRadius = 10;
+constexpr double kSheetDimming = 0.35;
+// Materials: the blur radius and saturation of a system blur effect, and the tint
+// laid over the blurred backdrop (dark and light materials).
+constexpr double kBlurEffectRadius = 30;
+constexpr double kBlurEffectSaturation = 1.8;
+constexpr UIColor::RGBA kDarkMaterialTint{28 / 255.0, 28 / 255.0, 30 / 255.0, 0.74};
+constexpr UIColor::RGBA kLightMaterialTint{250 / 255.0, 250 / 255.0, 252 / 255.0, 0.78};
+// A reorder control's grip lines.
+constexpr UIColor::RGBA kReorderGripColor{142 / 255.0, 142 / 255.0, 147 / 255.0, 1};
+
+// Dark blur effects (style 2) and dark backdrops (style 2) stay dark in light
+// appearance; light ones (0, 1) stay light; the system materials follow it.
+const UIColor::RGBA& materialTint(long style, UIUserInterfaceStyle appearance) {
+  bool dark = style == 2 || (style != 0 && style != 1 && appearance == UIUserInterfaceStyleDark);
+  return dark ? kDarkMaterialTint : kLightMaterialTint;
+}
+
 std::string encodePath(const std::string& path) {
   std::string encoded;
   for (char c : path) {
@@ -232,6 +257,7 @@ std::shared_ptr<const std::vector<unsigned char>> ImageAssets::png(const std::st
 struct RenderTree::Context {
   UIUserInterfaceStyle style;
   const UIWindow* window;
+  double animationsEnd = 0;
   const UIView* reorderControl = nullptr;
   const UIView* searchField = nullptr;
   const UIView* caretLabel = nullptr;
@@ -241,8 +267,9 @@ std::string RenderTree::render(UIWindow& window, UIUserInterfaceStyle style) {
   window.layoutIfNeeded();
   std::string out;
   out.reserve(64 * 1024);
-  Context context{style, &window};
+  Context context{style, &window, kavro::uikit::ViewInternals::animationsEndTime(window)};
   writeView(out, window, {0, 0}, {0, 0}, context);
+  animationsEnd_ = context.animationsEnd;
   return out;
 }
 
@@ -262,6 +289,7 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     out += ",\"hidden\":true}";
     return;
   }
+  context.animationsEnd = std::max(context.animationsEnd, ViewInternals::animationsEndTime(view));
   double alpha = ViewInternals::presentationAlpha(view);
   if (alpha < 1) {
     out += ",\"a\":";
@@ -303,8 +331,13 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     out += ']';
   }
   if (auto progress = sheetProgress(view, *context.window, frame)) {
-    out += ",\"sheet\":";
+    out += ",\"sheet\":{\"progress\":";
     appendNumber(out, *progress);
+    out += ",\"radius\":";
+    appendNumber(out, kSheetCornerRadius);
+    out += ",\"corners\":[true,false],\"dim\":";
+    appendColor(out, 0, 0, 0, kSheetDimming * *progress);
+    out += '}';
   }
 
   // What the view's kind adds. Scoped marks (a cell's reorder control, a search
@@ -348,21 +381,38 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     }
   } else if (auto effectView = dynamic_cast<const UIVisualEffectView*>(&view)) {
     auto blur = std::dynamic_pointer_cast<UIBlurEffect>(effectView->effect());
+    long style = blur ? static_cast<long>(blur->style()) : -1;
     out += ",\"material\":{\"blur\":";
-    appendNumber(out, blur ? static_cast<double>(blur->style()) : -1);
+    appendNumber(out, static_cast<double>(style));
+    out += ",\"radius\":";
+    appendNumber(out, kBlurEffectRadius);
+    out += ",\"saturation\":";
+    appendNumber(out, kBlurEffectSaturation);
+    out += ",\"tint\":";
+    appendColor(out, materialTint(style, context.style));
     out += '}';
   } else if (auto backdrop = dynamic_cast<const _UIBackdropView*>(&view)) {
     auto settings = backdrop->inputSettings();
+    long style = settings ? static_cast<long>(settings->style()) : 0;
     out += ",\"material\":{\"backdrop\":";
-    appendNumber(out, settings ? static_cast<double>(settings->style()) : 0);
+    appendNumber(out, static_cast<double>(style));
     out += ",\"radius\":";
     appendNumber(out, settings ? settings->blurRadius() : 20);
     out += ",\"saturation\":";
     appendNumber(out, settings ? settings->saturationDeltaFactor() : 1);
+    out += ",\"tint\":";
+    appendColor(out, materialTint(style, context.style));
     out += '}';
   }
-  if (&view == context.searchField) out += ",\"field\":true";
-  if (&view == savedReorder) out += ",\"reorder\":true";
+  if (&view == context.searchField) {
+    // The field's magnifying glass, drawn in the placeholder's colour.
+    out += ",\"field\":true,\"glass\":";
+    appendColor(out, UIColor::secondaryLabelColor()->rgba(context.style));
+  }
+  if (&view == savedReorder) {
+    out += ",\"reorder\":true,\"grip\":";
+    appendColor(out, kReorderGripColor);
+  }
 
   const auto& subviews = view.subviews();
   if (!subviews.empty()) {

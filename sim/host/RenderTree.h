@@ -6,13 +6,9 @@
 // lines the platform broke them into, image views where their picture goes and
 // which picture (a file or platform-made PNG by URL, or a system symbol in a tint).
 //
-// A node: "k" class name, "f" [x, y, w, h], "a" alpha (when not 1), "hidden" (a
-// hidden view has nothing else), "bg" "#RRGGBBAA", "r" corner radius, "clip",
-// "border" [width, colour], "shadow" [opacity, dx, dy, radius, colour] and, by
-// kind: "text" (label), "img" (image view), "cell" (table cell), "search" (search
-// bar), "field"/"caret" (its field and the label the caret follows), "material"
-// (blur or backdrop), "reorder" (a row's reorder control), "sheet" (dimming behind
-// a presented sheet), "kids" (subviews).
+// The schema is documented in docs/simulator.md ("The render tree"). The tree
+// carries every value the browser needs to draw the platform's look (sheet corners
+// and dimming, material tints, grip and glass colours): the page knows none.
 
 #include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIView.h"
@@ -70,6 +66,10 @@ class RenderTree {
   // The window's tree as JSON text. Call inside the window's process: presentation
   // values follow its clock. Lays the window out first, as a display pass does.
   std::string render(UIWindow& window, UIUserInterfaceStyle style);
+  // When the last animation of the views the latest render drew ends, on the
+  // device's clock (its time then when none was running): until then the picture
+  // changes on its own.
+  double animationsEnd() const { return animationsEnd_; }
 
  private:
   struct Context;
@@ -79,6 +79,7 @@ class RenderTree {
   void writeImage(std::string& out, const UIImageView& imageView, CGRect frame, Context& context);
 
   ImageAssets& assets_;
+  double animationsEnd_ = 0;
 };
 
 }  // namespace kavro::sim

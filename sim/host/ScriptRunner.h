@@ -1,22 +1,23 @@
 #pragma once
 // Runs scenario scripts against the simulator, headless, on the virtual clock: one
 // command a line, words split as a shell does (double quotes, backslash escapes),
-// "#" starting a comment. `dump` prints one JSON line; `expect` compares the JSON
-// at a pointer of a fresh dump.
+// "#" starting a comment. The commands are a table (name, arguments, usage,
+// handler) over the simulator's input and readings; `dump` prints one JSON line,
+// `expect` compares the JSON at a pointer of a fresh state.
 
+#include <cstddef>
 #include <istream>
-#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kavro::sim {
 
 class Simulator;
-class Dumper;
 
-// A script error: unknown command, bad arguments, a query that matches nothing.
+// A script error: unknown command, bad arguments.
 struct ScriptError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -27,8 +28,24 @@ struct ExpectationFailed : std::runtime_error {
 
 class ScriptRunner {
  public:
-  ScriptRunner(Simulator& simulator, std::ostream& out);
-  ~ScriptRunner();
+  // One line being run: its words (the command first) and its text as written.
+  struct Line {
+    const std::vector<std::string>& words;
+    const std::string& text;
+    const std::string& operator[](std::size_t index) const { return words[index]; }
+    std::size_t arguments() const { return words.size() - 1; }
+  };
+  struct Command {
+    std::string_view name;
+    std::size_t minimumArguments;
+    std::size_t maximumArguments;
+    std::string_view usage;
+    void (*run)(ScriptRunner& runner, const Line& line);
+  };
+  // Every command, in the order the documentation lists them.
+  static const std::vector<Command>& commands();
+
+  ScriptRunner(Simulator& simulator, std::ostream& out) : simulator_(simulator), out_(out) {}
 
   // Runs a whole script. Returns the exit status: 0 on success, 1 when an
   // expectation fails, 2 on a script error; the message goes to `err` as
@@ -41,14 +58,12 @@ class ScriptRunner {
   // starts a comment. Throws ScriptError on an unterminated quote.
   static std::vector<std::string> splitWords(const std::string& line);
 
+  Simulator& simulator() { return simulator_; }
+  std::ostream& out() { return out_; }
+
  private:
-  void execute(const std::vector<std::string>& words, const std::string& line);
-  void reorder(long section, long row, long toSection, long toRow);
   Simulator& simulator_;
   std::ostream& out_;
-  std::unique_ptr<Dumper> dumper_;
-  // Where the view under the latest touch-down ends, for `touch-up outside`.
-  double touchedViewBottom_ = 0;
 };
 
 }  // namespace kavro::sim

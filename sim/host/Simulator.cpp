@@ -4,6 +4,8 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationController.h"
 #include "rootpage/KavroPrefsBundle.h"
+#include "sim/host/Input.h"
+#include "sim/host/Readings.h"
 #include "sim/host/SampleDevice.h"
 #include "sim/host/SettingsApp.h"
 #include "sim/host/SpringBoardApp.h"
@@ -45,9 +47,13 @@ Simulator::Simulator(const std::filesystem::path& deviceFolder) {
   registerClassesOnce();
   device_ = std::make_unique<platform::Device>(deviceFolder);
   device_->setRelaunchHandler([this](const platform::RelaunchRequest& request) { handleRelaunch(request); });
+  input_ = std::make_unique<Input>(*this);
+  readings_ = std::make_unique<Readings>(*this);
 }
 
 Simulator::~Simulator() {
+  readings_.reset();
+  input_.reset();
   finger_.reset();
   device_.reset();
 }
@@ -97,8 +103,7 @@ std::shared_ptr<UIWindow> Simulator::frontWindow() {
 }
 
 void Simulator::bringToFront(const std::string& process) {
-  if (process != kSettingsProcess && process != kSpringboardProcess)
-    throw std::invalid_argument("no process is named \"" + process + "\" (settings or springboard)");
+  if (!isProcessName(process)) throw std::invalid_argument("no process is named \"" + process + "\"");
   front_ = process;
   frontProcess();
 }
@@ -116,8 +121,7 @@ void Simulator::openSpringboard() {
 }
 
 void Simulator::openPicker(const std::string& key, const std::string& processName) {
-  if (processName != kSettingsProcess && processName != kSpringboardProcess)
-    throw std::invalid_argument("no process is named \"" + processName + "\" (settings or springboard)");
+  if (!isProcessName(processName)) throw std::invalid_argument("no process is named \"" + processName + "\"");
   if (processName == kSettingsProcess) {
     settingsApp();
   } else {

@@ -1,7 +1,9 @@
 #pragma once
 // The simulated iPhone as the simulator's front ends use it: the device folder, the
 // settings and springboard processes with their screens, the front-most process,
-// one finger, and the system's side of a relaunch request.
+// one finger, and the system's side of a relaunch request. Both front ends (the
+// script runner and the web server) act on it only through input() and read it
+// only through readings(), so that both follow the same rules.
 
 #include "platform/device/Device.h"
 #include "platform/uikit/TouchDriver.h"
@@ -18,6 +20,8 @@ namespace kavro::sim {
 
 class SettingsApp;
 class SpringBoardApp;
+class Input;
+class Readings;
 
 class Simulator {
  public:
@@ -32,6 +36,11 @@ class Simulator {
   Simulator& operator=(const Simulator&) = delete;
 
   platform::Device& device() { return *device_; }
+  // Every input, and every reading of the device.
+  Input& input() { return *input_; }
+  Readings& readings() { return *readings_; }
+
+  static bool isProcessName(const std::string& name) { return name == "settings" || name == "springboard"; }
 
   // The processes, started on first use.
   platform::Process& settings();
@@ -55,8 +64,10 @@ class Simulator {
   bool back();
   void setAppearance(platform::Appearance appearance);
 
-  // The one finger, on the front-most window.
+  // The one finger, on the front-most window: made anew (cancelling a touch in
+  // flight) when the front-most window changed since it went down.
   kavro::uikit::TouchDriver& finger();
+  bool isFingerDown() const { return finger_ && finger_->isTouching(); }
 
   // The front-most controller of a process's window: the top of the chain of
   // presented controllers.
@@ -66,6 +77,8 @@ class Simulator {
   void handleRelaunch(const platform::RelaunchRequest& request);
 
   std::unique_ptr<platform::Device> device_;
+  std::unique_ptr<Input> input_;
+  std::unique_ptr<Readings> readings_;
   std::string front_ = "springboard";
   std::optional<kavro::uikit::TouchDriver> finger_;
   std::string fingerProcess_;

@@ -1,6 +1,7 @@
 // kavro-sim: the device simulator. `run` plays a scenario script headless on a
 // virtual clock; `serve` shows the simulated iPhone in a browser.
 
+#include "sim/host/Input.h"
 #include "sim/host/LiveDevice.h"
 #include "sim/host/SampleDevice.h"
 #include "sim/host/ScriptRunner.h"
@@ -71,11 +72,11 @@ int serve(const std::optional<std::string>& device, const std::optional<std::str
 
   std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
   kavro::sim::Simulator simulator(folder);
-  kavro::sim::LiveDevice live(simulator);
   // The phone starts as a person finds it: the home screen behind, Settings on
   // the bundle's page in front.
-  live.openSpringboard();
-  live.openSettings();
+  simulator.input().openSpringboard();
+  simulator.input().openSettings();
+  kavro::sim::LiveDevice live(simulator);
   kavro::sim::WebServer server(live);
   int bound = server.bind("127.0.0.1", port);
   std::cout << "kavro-sim: the simulated iPhone is at http://127.0.0.1:" << bound << "/ (device " << folder.string()

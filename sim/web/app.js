@@ -1,111 +1,117 @@
-// The simulated iPhone in the browser: draws the render trees the server sends
+// The simulated iPhone in the browser: draws the render trees the server pushes
 // (one CSS pixel per point), turns pointer input into touches and key presses into
 // typing, and shows the stored settings and the device's events beside the phone.
+// Everything comes over one WebSocket (/api/live); the page polls nothing.
 'use strict';
-
-const SCREEN_WIDTH = 390;
-const SCREEN_HEIGHT = 844;
-const STATUS_BAR_HEIGHT = 47;
 
 const screenElement = document.getElementById('screen');
 const canvas = document.getElementById('canvas');
 const context = canvas.getContext('2d');
 
 const state = {
-  frame: null, // the latest render tree
-  sequence: 0, // its sequence number
+  screen: null, // the phone's screen, as the server describes it on connecting
+  frame: null, // the render tree drawn
+  sequence: 0, // the sequence number of the latest one received
+  // Frames received and not drawn yet: two can come within one display frame; the
+  // second is drawn at the next rather than never.
+  waiting: [],
   dirty: true,
   symbols: new Map(), // name → {width, height, path: Path2D}
   images: new Map(), // URL → HTMLImageElement
-  eventCursor: 0,
-  seenFirstPanel: false,
+  clock: null, // {t, at}: the device's clock at a moment of performance.now()
   appearance: 'light',
-  stats: { framesReceived: 0, framesDrawn: 0, lastDrawn: 0, times: [], history: [] },
+  stats: { framesReceived: 0, framesDrawn: 0, lastDrawn: 0, times: [], history: [], refused: 0 },
 };
-// Read by end-to-end tests: how many frames arrived and were drawn.
+// Read by end-to-end tests: how many frames arrived and were drawn (and when),
+// pointer movements, refused presses, and the timing of the latest press.
 window.kavro = { stats: state.stats };
 
 // ---------------------------------------------------------------------------
 // Talking to the simulator
 
-async function post(path, body) {
-  const response = await fetch(path, {
-    method: 'POST',
-    headers: { 'Content-Type': 'application/json' },
-    body: JSON.stringify(body),
-  });
-  if (!response.ok && response.status !== 409) {
-    const text = await response.text();
-    console.warn(`${path} answered ${response.status}: ${text}`);
-  }
-  return response;
+let socket = null;
+let reconnectDelay = 250;
+
+function connect() {
+  const url = new URL('/api/live', window.location.href);
+  url.protocol = url.protocol === 'https:' ? 'wss:' : 'ws:';
+  socket = new WebSocket(url);
+  socket.onopen = () => {
+    reconnectDelay = 250;
+    showDisconnected(false);
+  };
+  socket.onmessage = (message) => receive(JSON.parse(message.data));
+  socket.onclose = () => {
+    socket = null;
+    activePointer = null;
+    showDisconnected(true);
+    setTimeout(connect, reconnectDelay);
+    reconnectDelay = Math.min(reconnectDelay * 2, 4000);
+  };
 }
 
-// Inputs go out one at a time and in order; a movement still waiting is replaced
-// by the newer one, so a fast drag never builds up a backlog.
-const inputQueue = [];
-let sending = false;
-
-function queueInput(path, body) {
-  const last = inputQueue[inputQueue.length - 1];
-  if (last && path === '/api/touch' && body.phase === 'move' && last.path === path && last.body.phase === 'move') {
-    last.body = body;
-  } else {
-    inputQueue.push({ path, body });
-  }
-  pumpInputs();
+// Inputs go out at once, in order. With no connection they are dropped: the
+// phone is shown as inactive meanwhile.
+function send(message) {
+  if (socket && socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(message));
 }
 
-async function pumpInputs() {
-  if (sending) return;
-  sending = true;
-  try {
-    while (inputQueue.length) {
-      const { path, body } = inputQueue.shift();
-      try {
-        await post(path, body);
-      } catch (error) {
-        showDisconnected(true);
-      }
-      state.dirty = true;
-    }
-  } finally {
-    sending = false;
-  }
+const handlers = {
+  hello(message) {
+    state.screen = message.screen;
+    screenElement.style.width = `${message.screen.width}px`;
+    screenElement.style.height = `${message.screen.height}px`;
+    document.getElementById('log').replaceChildren();
+  },
+  frame(message) {
+    const press = state.stats.lastPress;
+    if (press && press.received === undefined && message.seq > press.sequence) press.received = performance.now();
+    state.waiting.push(message);
+    if (state.waiting.length > 2) state.waiting.shift();
+    state.sequence = message.seq;
+    state.stats.framesReceived++;
+  },
+  panel(message) {
+    showPrefs(message.prefs, message.prefsFile);
+    showAppearance(message.appearance);
+    document.getElementById('front-process').textContent = message.process;
+    state.clock = { t: message.t, at: performance.now() };
+  },
+  events(message) {
+    appendEvents(message.events, !message.history);
+  },
+  refused(message) {
+    state.stats.refused++;
+    showRefused(message.error);
+  },
+  error(message) {
+    console.warn(`the simulator refused an input: ${message.error}`);
+  },
+};
+
+function receive(message) {
+  const handler = handlers[message.type];
+  if (handler) handler(message);
 }
 
 function showDisconnected(disconnected) {
   document.getElementById('connection').hidden = !disconnected;
+  document.body.classList.toggle('disconnected', disconnected);
 }
 
-const nextAnimationFrame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+let refusedTimer = null;
+
+// A press the simulator could not take (another window's finger is down) is said
+// so on the phone, for a moment.
+function showRefused(reason) {
+  const notice = document.getElementById('refused');
+  notice.textContent = `Not touched: ${reason}.`;
+  notice.hidden = false;
+  clearTimeout(refusedTimer);
+  refusedTimer = setTimeout(() => (notice.hidden = true), 2500);
+}
+
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// Frames: one request at a time. The server answers 204 while the picture is
-// unchanged, and the next request then waits for the next animation frame; while
-// pictures keep changing (an animation) the next request goes out at once, so
-// the round trip does not halve the frame rate.
-async function pollFrames() {
-  for (;;) {
-    let changed = false;
-    try {
-      const response = await fetch(`/api/frame?after=${state.sequence}`, { cache: 'no-store' });
-      if (response.status === 200) {
-        const frame = await response.json();
-        changed = frame.seq !== state.sequence;
-        state.frame = frame;
-        state.sequence = frame.seq;
-        state.dirty = true;
-        state.stats.framesReceived++;
-      }
-      showDisconnected(false);
-    } catch (error) {
-      showDisconnected(true);
-      await delay(500);
-    }
-    if (!changed) await nextAnimationFrame();
-  }
-}
 
 async function loadSymbols() {
   for (;;) {
@@ -157,10 +163,9 @@ function roundedRect(target, x, y, width, height, radius, corners = [true, true]
   else target.roundRect(x, y, width, height, [top, top, bottom, bottom]);
 }
 
-// Which ends of a view are rounded: a presented sheet its top, a grouped cell
-// the ends its section gives it.
+// Which ends of a view are rounded: those its sheet or its grouped section gives it.
 function viewCorners(view) {
-  if (view.sheet !== undefined && !view.r) return [true, false];
+  if (view.sheet && !view.r) return view.sheet.corners;
   if (view.cell && view.cell.corners) return view.cell.corners;
   return [true, true];
 }
@@ -171,8 +176,8 @@ const layerPool = [];
 
 function acquireLayer(scale) {
   const layer = layerPool.pop() || document.createElement('canvas');
-  const width = Math.round(SCREEN_WIDTH * scale);
-  const height = Math.round(SCREEN_HEIGHT * scale);
+  const width = Math.round(state.screen.width * scale);
+  const height = Math.round(state.screen.height * scale);
   if (layer.width !== width || layer.height !== height) {
     layer.width = width;
     layer.height = height;
@@ -188,8 +193,8 @@ const scratch = document.createElement('canvas');
 
 function draw() {
   const scale = window.devicePixelRatio || 1;
-  const width = Math.round(SCREEN_WIDTH * scale);
-  const height = Math.round(SCREEN_HEIGHT * scale);
+  const width = Math.round(state.screen.width * scale);
+  const height = Math.round(state.screen.height * scale);
   if (canvas.width !== width || canvas.height !== height) {
     canvas.width = width;
     canvas.height = height;
@@ -200,7 +205,7 @@ function draw() {
   context.setTransform(scale, 0, 0, scale, 0, 0);
   const frame = state.frame;
   if (frame && frame.root) {
-    const drawing = { scale, appearance: frame.appearance, search: null, tint: frame.tint || '#007AFFFF' };
+    const drawing = { scale, appearance: frame.appearance, search: null, tint: frame.tint };
     drawView(context, frame.root, drawing);
   }
   drawStatusBar(frame);
@@ -213,11 +218,11 @@ function drawView(target, view, drawing) {
   if (alpha <= 0.001) return;
   const [x, y, width, height] = view.f;
 
-  if (view.sheet !== undefined) {
+  if (view.sheet) {
     // The page behind a sheet dims as the sheet comes up.
     target.save();
-    target.fillStyle = `rgba(0, 0, 0, ${0.35 * view.sheet})`;
-    target.fillRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    target.fillStyle = view.sheet.dim;
+    target.fillRect(0, 0, state.screen.width, state.screen.height);
     target.restore();
   }
 
@@ -227,7 +232,7 @@ function drawView(target, view, drawing) {
   into.save();
   if (!group && alpha < 1) into.globalAlpha *= alpha;
 
-  const sheetRadius = view.sheet !== undefined ? 10 : 0;
+  const sheetRadius = view.sheet ? view.sheet.radius : 0;
   const radius = view.r || sheetRadius;
   if (view.bg || view.shadow) {
     into.save();
@@ -259,7 +264,7 @@ function drawView(target, view, drawing) {
   if (view.field) drawSearchGlass(into, view, drawing);
   if (view.text) drawText(into, view, drawing);
   if (view.img) drawImage(into, view);
-  if (view.reorder && !view.img) drawReorderGrip(into, view);
+  if (view.grip && !view.img) drawReorderGrip(into, view);
 
   if (view.kids) {
     const savedSearch = drawing.search;
@@ -299,9 +304,7 @@ function withAlpha(hex, factor) {
 // under a translucent tint of the material.
 function drawMaterial(target, view, drawing) {
   const [x, y, width, height] = view.f;
-  const material = view.material;
-  const blur = material.radius !== undefined ? material.radius : 30;
-  const saturation = material.saturation !== undefined ? material.saturation : 1.8;
+  const { radius: blur, saturation, tint } = view.material;
   const scale = drawing.scale;
   const pad = Math.ceil(blur * 2);
   const sx = Math.max(0, Math.floor((x - pad) * scale));
@@ -320,11 +323,7 @@ function drawMaterial(target, view, drawing) {
     target.drawImage(scratch, 0, 0, sw, sh, sx / scale, sy / scale, sw / scale, sh / scale);
     target.filter = 'none';
   }
-  // Dark blur effects (style 2) and dark backdrops (style 2) stay dark in light
-  // appearance; light ones (0, 1) stay light; the system materials follow it.
-  const style = material.blur !== undefined ? material.blur : material.backdrop;
-  const dark = style === 2 || (style !== 0 && style !== 1 && drawing.appearance === 'dark');
-  target.fillStyle = dark ? 'rgba(28, 28, 30, 0.74)' : 'rgba(250, 250, 252, 0.78)';
+  target.fillStyle = tint;
   target.fillRect(x, y, width, height);
   target.restore();
 }
@@ -464,7 +463,7 @@ function drawSearchGlass(target, view, drawing) {
   const left = x + 8;
   const top = y + (height - size) / 2;
   target.save();
-  const color = drawing.appearance === 'dark' ? '#EBEBF599' : '#3C3C4399';
+  const color = view.glass;
   if (symbol) {
     target.translate(left, top);
     target.scale(size / 100, size / 100);
@@ -504,19 +503,20 @@ function drawMissingCheckmark(target, cell, drawing) {
 function drawReorderGrip(target, view) {
   const [x, y, width, height] = view.f;
   target.save();
-  target.fillStyle = '#8E8E93';
+  target.fillStyle = view.grip;
   for (let i = -1; i <= 1; i++) target.fillRect(x + width / 2 - 9, y + height / 2 + i * 5 - 0.75, 18, 1.5);
   target.restore();
 }
 
 // The status bar: the time at the left, signal, Wi-Fi and battery at the right,
-// the notch in the middle.
+// the notch in the middle, in the content colour the frame gives.
 function drawStatusBar(frame) {
-  const light = !frame || frame.appearance === 'dark' || frame.process === 'springboard';
-  const color = light ? '#FFFFFF' : '#000000';
+  const { width } = state.screen;
+  const color = !frame || frame.statusBar === 'light' ? '#FFFFFF' : '#000000';
+  const right = width - 98; // where the signal bars begin
   context.save();
   context.fillStyle = '#000';
-  roundedRect(context, SCREEN_WIDTH / 2 - 82, -20, 164, 52, 20);
+  roundedRect(context, width / 2 - 82, -20, 164, 52, 20);
   context.fill();
   context.fillStyle = color;
   context.textBaseline = 'middle';
@@ -525,38 +525,44 @@ function drawStatusBar(frame) {
   const now = new Date();
   context.fillText(`${now.getHours()}:${String(now.getMinutes()).padStart(2, '0')}`, 62, 25);
   // Signal bars.
-  for (let i = 0; i < 4; i++) context.fillRect(292 + i * 5, 29 - (i + 1) * 2.6, 3, (i + 1) * 2.6);
+  for (let i = 0; i < 4; i++) context.fillRect(right + i * 5, 29 - (i + 1) * 2.6, 3, (i + 1) * 2.6);
   // Wi-Fi: three arcs over a dot.
   context.strokeStyle = color;
   context.lineWidth = 2;
   for (let i = 0; i < 3; i++) {
     context.beginPath();
-    context.arc(322, 30, 3 + i * 3.6, -Math.PI * 0.75, -Math.PI * 0.25);
+    context.arc(right + 30, 30, 3 + i * 3.6, -Math.PI * 0.75, -Math.PI * 0.25);
     context.stroke();
   }
   // Battery.
   context.globalAlpha = 0.45;
-  roundedRect(context, 337, 19.5, 25, 12, 3.5);
+  roundedRect(context, right + 45, 19.5, 25, 12, 3.5);
   context.lineWidth = 1;
   context.stroke();
-  context.fillRect(363, 23.5, 1.5, 4);
+  context.fillRect(right + 71, 23.5, 1.5, 4);
   context.globalAlpha = 1;
-  roundedRect(context, 339, 21.5, 19, 8, 2);
+  roundedRect(context, right + 47, 21.5, 19, 8, 2);
   context.fill();
   context.restore();
 }
 
 function drawHomeIndicator(frame) {
-  const light = !frame || frame.appearance === 'dark' || frame.process === 'springboard';
+  const { width, height } = state.screen;
   context.save();
-  context.fillStyle = light ? '#FFFFFF' : '#000000';
-  roundedRect(context, SCREEN_WIDTH / 2 - 67, SCREEN_HEIGHT - 13, 134, 5, 2.5);
+  context.fillStyle = !frame || frame.statusBar === 'light' ? '#FFFFFF' : '#000000';
+  roundedRect(context, width / 2 - 67, height - 13, 134, 5, 2.5);
   context.fill();
   context.restore();
 }
 
 function renderLoop() {
+  requestAnimationFrame(renderLoop);
+  if (!state.screen) return; // nothing to draw on before the server has said what
   const now = performance.now();
+  if (state.waiting.length) {
+    state.frame = state.waiting.shift();
+    state.dirty = true;
+  }
   // The caret blinks and the clock turns even when no new frame came.
   const blinking = state.frame && state.frame.root && hasCaret(state.frame.root);
   if (state.dirty || blinking || now - state.stats.lastDrawn > 1000) {
@@ -565,8 +571,13 @@ function renderLoop() {
     const drawStart = performance.now();
     draw();
     state.stats.drawMilliseconds = performance.now() - drawStart;
+    if (state.stats.drawTimes) state.stats.drawTimes.push(state.stats.drawMilliseconds);
     state.stats.lastDrawn = now;
     if (freshFrame) {
+      const press = state.stats.lastPress;
+      if (press && press.drawn === undefined && state.frame && state.frame.seq > press.sequence) {
+        press.drawn = performance.now();
+      }
       state.stats.framesDrawn++;
       state.stats.times.push(now);
       state.stats.history.push(now);
@@ -576,7 +587,6 @@ function renderLoop() {
   }
   const times = state.stats.times;
   while (times.length && now - times[0] > 1000) times.shift();
-  requestAnimationFrame(renderLoop);
 }
 
 function hasCaret(view) {
@@ -593,76 +603,106 @@ let activePointer = null;
 
 function pointInScreen(event) {
   const box = screenElement.getBoundingClientRect();
+  if (!state.screen) return { x: 0, y: 0 };
+  const { width, height } = state.screen;
   return {
-    x: Math.round(((event.clientX - box.left) * SCREEN_WIDTH / box.width) * 100) / 100,
-    y: Math.round(((event.clientY - box.top) * SCREEN_HEIGHT / box.height) * 100) / 100,
+    x: Math.round(((event.clientX - box.left) * width / box.width) * 100) / 100,
+    y: Math.round(((event.clientY - box.top) * height / box.height) * 100) / 100,
   };
 }
 
+// The input goes out first; sound is set up after it, never in its way.
+function touch(phase, event) {
+  send({ type: 'touch', phase, ...(event ? pointInScreen(event) : {}) });
+}
+
 screenElement.addEventListener('pointerdown', (event) => {
-  unlockAudio();
   if (event.button !== 0 || activePointer !== null) return;
   activePointer = event.pointerId;
+  touch('down', event);
+  // For the figures the browser tests report: when the press happened, went out,
+  // and (below) when its first changed frame came and was drawn.
+  state.stats.lastPress = { event: event.timeStamp, sent: performance.now(), sequence: state.sequence };
   screenElement.setPointerCapture(event.pointerId);
   screenElement.focus({ preventScroll: true });
-  queueInput('/api/touch', { phase: 'down', ...pointInScreen(event) });
   event.preventDefault();
+  prepareSoundSoon();
 });
 
 screenElement.addEventListener('pointermove', (event) => {
   if (event.pointerId !== activePointer) return;
-  queueInput('/api/touch', { phase: 'move', ...pointInScreen(event) });
+  state.stats.moves = (state.stats.moves || 0) + 1;
+  touch('move', event);
 });
 
 screenElement.addEventListener('pointerup', (event) => {
   if (event.pointerId !== activePointer) return;
   activePointer = null;
-  queueInput('/api/touch', { phase: 'up', ...pointInScreen(event) });
+  touch('up', event);
+  if (state.stats.lastPress) state.stats.lastPress.up = event.timeStamp;
 });
 
 function cancelTouch(event) {
   if (event.pointerId !== activePointer) return;
   activePointer = null;
-  queueInput('/api/touch', { phase: 'cancel' });
+  touch('cancel');
 }
 screenElement.addEventListener('pointercancel', cancelTouch);
 screenElement.addEventListener('lostpointercapture', cancelTouch);
 screenElement.addEventListener('contextmenu', (event) => event.preventDefault());
 
-// Typing reaches the field being edited on the phone.
+// Whether a field on the phone is being edited now: typing has somewhere to go.
+function editedField(view) {
+  if (!view) return false;
+  if (view.search && view.search.editing) return true;
+  return (view.kids || []).some(editedField);
+}
+
+// Typing reaches the field being edited on the phone. With none, the simulator
+// drops the keys quietly, and the page leaves them to the browser.
 document.addEventListener('keydown', (event) => {
   if (event.ctrlKey || event.metaKey || event.altKey) return;
   const inPanel = event.target instanceof HTMLElement && event.target.closest('.panel');
   if (inPanel && (event.key === ' ' || event.key === 'Enter')) return; // a panel button's own keys
-  unlockAudio();
+  const editing = state.frame && editedField(state.frame.root);
   if (event.key === 'Backspace') {
-    queueInput('/api/key', { backspace: 1 });
-    event.preventDefault();
+    send({ type: 'key', backspace: 1 });
   } else if (Array.from(event.key).length === 1) {
-    queueInput('/api/key', { text: event.key });
-    event.preventDefault();
+    send({ type: 'key', text: event.key });
+  } else {
+    return;
   }
+  if (editing) event.preventDefault();
+  prepareSoundSoon();
 });
 
 document.addEventListener('paste', (event) => {
   const text = (event.clipboardData && event.clipboardData.getData('text')) || '';
   const printable = Array.from(text.replace(/[\u0000-\u001f\u007f]/g, ' ')).slice(0, 64).join('');
-  if (printable) queueInput('/api/key', { text: printable });
+  if (printable) send({ type: 'key', text: printable });
   event.preventDefault();
 });
 
 // ---------------------------------------------------------------------------
-// Sound: a short click for each system sound the device plays.
+// Sound: a short click for each system sound the device plays. The browser lets
+// a page play sound only after a gesture; setting it up can take a while, so it
+// happens after the gesture's input has gone out.
 
 let audio = null;
+let soundPending = false;
 
-function unlockAudio() {
-  try {
-    if (!audio) audio = new (window.AudioContext || window.webkitAudioContext)();
-    if (audio.state === 'suspended') audio.resume();
-  } catch (error) {
-    audio = null;
-  }
+function prepareSoundSoon() {
+  if (soundPending || (audio && audio.state === 'running')) return;
+  soundPending = true;
+  setTimeout(() => {
+    soundPending = false;
+    try {
+      if (!audio) audio = new (window.AudioContext || window.webkitAudioContext)();
+      if (audio.state === 'suspended') audio.resume();
+    } catch (error) {
+      audio = null;
+    }
+  }, 0);
 }
 
 function playClick() {
@@ -768,43 +808,35 @@ function showAppearance(appearance) {
   document.getElementById('appearance-dark').setAttribute('aria-checked', String(appearance === 'dark'));
 }
 
-async function pollPanel() {
-  for (;;) {
-    try {
-      const response = await fetch(`/api/panel?after=${state.eventCursor}`, { cache: 'no-store' });
-      if (response.ok) {
-        const panel = await response.json();
-        showPrefs(panel.prefs, panel.prefsFile);
-        showAppearance(panel.appearance);
-        document.getElementById('front-process').textContent = panel.process;
-        document.getElementById('device-clock').textContent = `${panel.t.toFixed(1)} s`;
-        if (panel.last < state.eventCursor) document.getElementById('log').replaceChildren();
-        appendEvents(panel.events, state.seenFirstPanel);
-        state.eventCursor = panel.last;
-        state.seenFirstPanel = true;
-      }
-    } catch (error) {
-      // The frame loop shows the lost connection.
-    }
-    document.getElementById('fps').textContent = String(state.stats.times.length);
-    await delay(200);
+// The device's clock runs with real time: shown from the last value the server
+// sent, moved on by the time since.
+function showClock() {
+  if (state.clock) {
+    const t = state.clock.t + (performance.now() - state.clock.at) / 1000;
+    document.getElementById('device-clock').textContent = `${t.toFixed(1)} s`;
   }
+  document.getElementById('fps').textContent = String(state.stats.times.length);
 }
 
-document.getElementById('open-settings').addEventListener('click', () => post('/api/open', { target: 'settings' }));
-document.getElementById('open-springboard').addEventListener('click', () => post('/api/open', { target: 'springboard' }));
+function command(message) {
+  send(message);
+  prepareSoundSoon();
+}
+
+document.getElementById('open-settings').addEventListener('click', () => command({ type: 'open', target: 'settings' }));
+document.getElementById('open-springboard').addEventListener('click', () =>
+  command({ type: 'open', target: 'springboard' }));
 document.getElementById('appearance-light').addEventListener('click', () => {
   showAppearance('light');
-  post('/api/appearance', { appearance: 'light' });
+  command({ type: 'appearance', appearance: 'light' });
 });
 document.getElementById('appearance-dark').addEventListener('click', () => {
   showAppearance('dark');
-  post('/api/appearance', { appearance: 'dark' });
+  command({ type: 'appearance', appearance: 'dark' });
 });
 document.getElementById('clear-log').addEventListener('click', () => document.getElementById('log').replaceChildren());
-for (const button of document.querySelectorAll('.panel button')) button.addEventListener('pointerdown', unlockAudio);
 
 loadSymbols();
-pollFrames();
-pollPanel();
+connect();
+setInterval(showClock, 250);
 requestAnimationFrame(renderLoop);

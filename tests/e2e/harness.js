@@ -93,6 +93,12 @@ class Phone {
     const page = context.pages()[0] || (await context.newPage());
     const errors = [];
     page.on('pageerror', (error) => errors.push(error.message));
+    // Warnings and errors in the console, and requests that failed: a page that
+    // works logs none.
+    page.on('console', (message) => {
+      if (message.type() === 'error' || message.type() === 'warning') errors.push(`console: ${message.text()}`);
+    });
+    page.on('requestfailed', (request) => errors.push(`request failed: ${request.url()}`));
     await page.goto(BASE_URL);
     await page.waitForFunction(() => window.kavro && window.kavro.stats.framesDrawn > 0);
     return new Phone(context, page, profile, errors);

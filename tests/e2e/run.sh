@@ -49,7 +49,7 @@ done
 cd "$here"
 status=0
 for file in ./*.test.js; do
-  KAVRO_URL="$url" node --test "$file" || status=$?
+  KAVRO_URL="$url" KAVRO_SERVER_PID="$server" node --test "$file" || status=$?
 done
 # The server must stop cleanly when asked (a sanitizer build reports its findings
 # through the exit status here).

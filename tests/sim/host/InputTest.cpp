@@ -1,0 +1,164 @@
+// The simulator's one layer under both front ends: whose the finger is, where it
+// may go, when typing has somewhere to go, what the readings consume, and the
+// script's command table (its argument counts and its documentation).
+
+#include "platform/uikit/TouchDriver.h"
+#include "sim/host/Input.h"
+#include "sim/host/Readings.h"
+#include "sim/host/ScriptRunner.h"
+#include "sim/host/Screen.h"
+#include "sim/host/Simulator.h"
+#include "tests/support/DeviceFixture.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+namespace kavro::sim {
+namespace {
+
+using nlohmann::json;
+
+class InputTest : public ::testing::Test {
+ protected:
+  InputTest() : simulator(folder.path() / "device"), input(simulator.input()) {}
+
+  // Runs a script on the same simulator; returns its exit status.
+  int run(const std::string& script) {
+    out.str("");
+    err.str("");
+    ScriptRunner runner(simulator, out);
+    std::istringstream in(script);
+    return runner.run(in, err);
+  }
+  void wait(double seconds) { simulator.device().advance(seconds); }
+  // The picker for a test list, presented in Settings.
+  void openPicker() {
+    input.openPicker("test", "settings");
+    wait(1);
+  }
+  // Where a row of the front-most table is on the screen now (its window y).
+  double rowTop(long section, long row) {
+    json state = simulator.readings().state();
+    for (auto& cell : state["table"]["sections"][section]["cells"])
+      if (cell["row"] == row) return cell["frame"][1];
+    ADD_FAILURE() << "row " << section << "," << row << " has no cell";
+    return 0;
+  }
+
+  test::TemporaryFolder folder;
+  Simulator simulator;
+  Input& input;
+  std::ostringstream out, err;
+};
+
+TEST_F(InputTest, TheFingerBelongsToWhoeverPutItDownAndOthersAreRefused) {
+  openPicker();
+  input.touchDown(CGPoint{200, 500}, 1);
+  EXPECT_THROW(input.touchDown(CGPoint{100, 400}, 2), InputRefused);
+  EXPECT_THROW(input.touchMove(0, 20, 2), InputRefused);
+  EXPECT_THROW(input.touchUp(false, 2), InputRefused);
+  EXPECT_EQ(input.touchOwner(), Input::Owner{1});
+  // The owner's touch went on as if nothing happened.
+  input.touchMove(0, -30, 1);
+  EXPECT_EQ(simulator.finger().location().y, 470);
+  // A client that goes away takes only its own finger with it.
+  input.releaseOwner(2);
+  EXPECT_TRUE(input.isTouching());
+  input.releaseOwner(1);
+  EXPECT_FALSE(input.isTouching());
+  EXPECT_THROW(input.touchUp(false, 1), InputRefused);
+  // The same owner pressing again starts a new touch.
+  input.touchDown(CGPoint{200, 500}, 2);
+  input.touchDown(CGPoint{210, 500}, 2);
+  input.touchCancel(2);
+  EXPECT_FALSE(input.isTouching());
+}
+
+TEST_F(InputTest, AFingerCannotLeaveTheGlass) {
+  input.openSettings();
+  input.touchDown(CGPoint{-50, 5000});
+  EXPECT_EQ(simulator.finger().location().x, 0);
+  EXPECT_EQ(simulator.finger().location().y, platform::Device::kScreenHeight);
+  input.touchMoveTo(CGPoint{1000, -3});
+  EXPECT_EQ(simulator.finger().location().x, platform::Device::kScreenWidth);
+  EXPECT_EQ(simulator.finger().location().y, 0);
+  input.touchCancel();
+}
+
+TEST_F(InputTest, TypingNeedsAFieldBeingEditedWhicheverFrontEndTypes) {
+  openPicker();
+  EXPECT_FALSE(input.hasEditedField());
+  EXPECT_THROW(input.type("saf"), InputRefused);
+  EXPECT_THROW(input.backspace(1), InputRefused);
+  EXPECT_EQ(run("type saf\n"), 2);
+  EXPECT_EQ(err.str(), "line 1: no field is being edited (focus search first)\n");
+
+  input.focusSearch();
+  EXPECT_TRUE(input.hasEditedField());
+  input.type("sáf");
+  input.backspace(1);
+  EXPECT_EQ(simulator.readings().state()["search"]["text"], "sá");
+  input.searchCancel();
+  wait(1);
+  EXPECT_FALSE(input.hasEditedField());
+  EXPECT_EQ(run("type x\n"), 2);
+}
+
+TEST_F(InputTest, AFlickMovesTheTableUnderItAndItCoasts) {
+  openPicker();
+  auto offset = [&] {
+    platform::ProcessScope scope(simulator.frontProcess());
+    return Screen(simulator.frontWindow()).table()->contentOffset().y;
+  };
+  const double before = offset();
+  const double start = simulator.device().now();
+  ASSERT_EQ(run("flick row:1,4 0 -300\nwait 4\n"), 0) << err.str();
+  EXPECT_GT(offset() - before, 600) << "the table coasts on after the finger lifts";
+  EXPECT_NEAR(simulator.device().now() - start, Input::kFlickDuration + 4, 1e-9);
+  EXPECT_EQ(run("flick row:1,4 0\n"), 2);
+  EXPECT_EQ(err.str(), "line 1: usage: flick QUERY DX DY\n");
+}
+
+TEST_F(InputTest, OnlyTheScriptsDumpConsumesTheLog) {
+  input.openSettings();
+  wait(1);
+  auto state = simulator.readings().state();
+  ASSERT_FALSE(state["log"].empty());
+  EXPECT_EQ(simulator.readings().state()["log"], state["log"]);
+  EXPECT_EQ(simulator.readings().dump()["log"], state["log"]);
+  EXPECT_TRUE(simulator.readings().dump()["log"].empty());
+  auto events = simulator.readings().eventsAfter(0);
+  EXPECT_EQ(events.back()["seq"], simulator.readings().lastEventSequence());
+}
+
+TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommandIsDocumented) {
+  test::TemporaryFolder folder;
+  Simulator simulator(folder.path() / "device");
+  std::ostringstream out, err;
+  ScriptRunner runner(simulator, out);
+  for (auto [line, message] : std::vector<std::pair<std::string, std::string>>{
+           {"tap", "usage: tap QUERY"},
+           {"touch-up inside", "usage: touch-up [outside]"},
+           {"reorder 0 0 1", "usage: reorder S R S2 R2"},
+           {"open picker", "usage: open settings | open springboard | open picker KEY [settings|springboard]"},
+           {"front safari", "no process is named \"safari\" (settings or springboard)"},
+           {"appearance blue", "usage: appearance light|dark"}}) {
+    std::istringstream script(line + "\n");
+    err.str("");
+    EXPECT_EQ(runner.run(script, err), 2) << line;
+    EXPECT_EQ(err.str(), "line 1: " + message + "\n") << line;
+  }
+
+  std::ifstream file(std::string(KAVRO_SOURCE_DIR) + "/docs/simulator.md");
+  std::stringstream documentation;
+  documentation << file.rdbuf();
+  for (auto& command : ScriptRunner::commands())
+    EXPECT_NE(documentation.str().find("`" + std::string(command.usage) + "`"), std::string::npos)
+        << "docs/simulator.md does not show `" << command.usage << "`";
+}
+
+}  // namespace
+}  // namespace kavro::sim
