@@ -107,6 +107,8 @@ QueryMatch findAction(const Screen& screen, const std::string& title) {
 QueryMatch findIcon(const Screen& screen, const std::string& identifier) {
   auto home = homeScreen(screen);
   if (!home) throw InputError("icons are on the home screen (front springboard)");
+  if (!home->frontApplication().empty())
+    throw InputError("\"" + home->frontApplication() + "\" is in front of the home screen (home first)");
   home->scrollIconIntoView(identifier);
   screen.window()->layoutIfNeeded();
   if (auto icon = home->iconForIdentifier(identifier)) return matched(icon);

@@ -269,7 +269,7 @@ TEST_F(ExtensionScenario, IdentifiersThatNameNoVisibleApplicationAreLeftOut) {
   EXPECT_EQ(dock[1]["id"], "com.apple.Maps");
 }
 
-TEST_F(ExtensionScenario, QueriesForTheDockSayWhatIsMissing) {
+TEST_F(ExtensionScenario, QueriesOnTheHomeScreenSayWhatIsMissingOrCovered) {
   store({{"enabled", true}, {"com.apple.mobilesafari", PlistValue::Array{"com.apple.calculator"}}});
   EXPECT_EQ(play("open springboard\ntap shortcut:com.apple.calculator\n"), 2);
   EXPECT_EQ(lastLine(err), "line 2: no quick-action menu is open (long-press an icon first)");
@@ -277,6 +277,8 @@ TEST_F(ExtensionScenario, QueriesForTheDockSayWhatIsMissing) {
   EXPECT_EQ(lastLine(err), "line 4: the menu of \"com.apple.mobilesafari\" shows no add button");
   EXPECT_EQ(play(std::string(kSafariMenu) + "tap shortcut:com.apple.Maps\n"), 2);
   EXPECT_EQ(lastLine(err), "line 4: the menu's dock has no shortcut to \"com.apple.Maps\"");
+  EXPECT_EQ(play(std::string(kSafariMenu) + "tap shortcut:com.apple.calculator\nlong-press icon:com.apple.Music\n"), 2);
+  EXPECT_EQ(lastLine(err), "line 5: \"com.apple.calculator\" is in front of the home screen (home first)");
 }
 
 }  // namespace
