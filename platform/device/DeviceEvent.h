@@ -1,6 +1,7 @@
 #pragma once
 // What the device records for observers (the simulator's log): sounds played,
-// notifications posted, relaunch requests, presentations and dismissals.
+// haptic taps, notifications posted, relaunch requests, presentations and
+// dismissals, and what its host adds (applications opened).
 
 #include <cstdint>
 #include <string>

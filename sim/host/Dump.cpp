@@ -11,6 +11,7 @@
 #include "platform/uikit/UIViewPrivate.h"
 #include "platform/onboardingkit/OBWelcomeController.h"
 #include "sim/host/PlistJson.h"
+#include "sim/host/HomeScreenController.h"
 #include "sim/host/Screen.h"
 #include "sim/host/Simulator.h"
 #include "store/KavroPreferences.h"
@@ -167,6 +168,28 @@ json tableJson(const Screen& screen) {
   return {{"editing", table->isEditing()}, {"header", header}, {"sections", sections}};
 }
 
+// The open quick-action menu of the home screen, when springboard is in front and
+// nothing is presented over the home screen.
+json menuJson(const Screen& screen) {
+  auto& window = screen.window();
+  auto home = std::dynamic_pointer_cast<HomeScreenController>(window ? window->rootViewController() : nullptr);
+  auto menu = home && screen.frontMost() == home ? home->menu() : nullptr;
+  if (!menu) return nullptr;
+  const auto& content = menu->content();
+  json dock = nullptr;
+  if (content.dock) {
+    dock = json::array();
+    for (auto& view : menu->shortcutViews())
+      dock.push_back({{"id", view->applicationIdentifier()}, {"name", view->name()}, {"frame", frameJson(view->frameInWindow())}});
+  }
+  auto add = menu->addButton();
+  return {{"app", content.application},
+          {"title", content.title},
+          {"dock", dock},
+          {"add", add ? frameJson(add->frameInWindow()) : json(nullptr)},
+          {"actions", content.actions}};
+}
+
 }  // namespace
 
 json Dumper::event(const platform::DeviceEvent& event) {
@@ -216,7 +239,10 @@ json Dumper::dump(bool consumeLog) {
     for (auto& button : screen.buttons())
       buttons.push_back({{"label", button.label}, {"frame", frameJson(button.frame)}});
     state["buttons"] = buttons;
+    state["menu"] = process.name() == "springboard" ? menuJson(screen) : json(nullptr);
   }
+  std::string front = simulator_.frontApplication();
+  state["front"] = front.empty() ? json(nullptr) : json(front);
   json log = json::array();
   for (auto& event : device.eventsAfter(lastEvent_)) log.push_back(Dumper::event(event));
   if (consumeLog) lastEvent_ = device.lastEventSequence();

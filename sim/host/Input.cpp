@@ -31,7 +31,7 @@ std::size_t sequenceLength(unsigned char lead) { return lead < 0x80 ? 1 : lead <
 // ---------------------------------------------------------------------------
 // Touches
 
-bool Input::isTouching() const { return owner_ && simulator_.isFingerDown(); }
+bool Input::isTouching() const { return owner_ && (homeGesture_ || simulator_.isFingerDown()); }
 
 std::optional<Input::Owner> Input::touchOwner() const {
   return isTouching() ? owner_ : std::nullopt;
@@ -52,6 +52,9 @@ void Input::touchDown(CGPoint point, Owner owner) {
     touchedViewBottom_ = hit ? CGRectGetMaxY(hit->frameInWindow()) : point.y;
   }
   owner_ = owner;
+  edgeTouch_ = point.y >= platform::Device::kScreenHeight - kHomeGestureEdge;
+  edgeStart_ = point;
+  homeGesture_ = false;
   finger.down(point);
 }
 
@@ -60,21 +63,42 @@ void Input::touchDown(const std::string& query, Owner owner) {
   touchDown(resolveQuery(simulator_, query).point, owner);
 }
 
+CGPoint Input::fingerLocation() { return homeGesture_ ? systemLocation_ : simulator_.finger().location(); }
+
 void Input::touchMove(CGFloat dx, CGFloat dy, Owner owner) {
   requireFinger(owner);
-  CGPoint at = simulator_.finger().location();
+  CGPoint at = fingerLocation();
   touchMoveTo({at.x + dx, at.y + dy}, owner);
 }
 
 void Input::touchMoveTo(CGPoint point, Owner owner) {
   requireFinger(owner);
   point = onScreen(point);
+  if (homeGesture_) {
+    systemLocation_ = point;
+    return;
+  }
+  if (edgeTouch_ && edgeStart_.y - point.y >= kHomeGestureDistance) {
+    // The system takes the touch over before the window sees this movement.
+    simulator_.finger().cancel();
+    homeGesture_ = true;
+    systemLocation_ = point;
+    simulator_.goHome();
+    return;
+  }
   auto& finger = simulator_.finger();
   if (point.x != finger.location().x || point.y != finger.location().y) finger.moveTo(point);
 }
 
+void Input::endSystemGesture() {
+  homeGesture_ = false;
+  edgeTouch_ = false;
+  owner_.reset();
+}
+
 void Input::touchUp(bool outside, Owner owner) {
   requireFinger(owner);
+  if (homeGesture_) return endSystemGesture();
   auto& finger = simulator_.finger();
   if (outside) {
     CGFloat target = std::max(touchedViewBottom_, finger.location().y) + kFarOutside;
@@ -86,6 +110,7 @@ void Input::touchUp(bool outside, Owner owner) {
 
 void Input::touchCancel(Owner owner) {
   requireFinger(owner);
+  if (homeGesture_) return endSystemGesture();
   owner_.reset();
   simulator_.finger().cancel();
 }
@@ -197,6 +222,15 @@ void Input::swipeDown() {
     front->interactiveDismiss();
   });
   if (!found) throw InputError("no sheet is presented");
+}
+
+void Input::home() {
+  touchDown(CGPoint{platform::Device::kScreenWidth / 2, platform::Device::kScreenHeight - kHomeGestureEdge / 4});
+  for (int step = 0; step < kDragSteps && isTouching(); ++step) {
+    simulator_.device().advance(kFlickDuration / kDragSteps);
+    touchMove(0, -kHomeSwipeDistance / kDragSteps);
+  }
+  if (isTouching()) touchUp();
 }
 
 // ---------------------------------------------------------------------------

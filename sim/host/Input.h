@@ -5,6 +5,12 @@
 // appearance). Touch points are in window points and held to the screen: a finger
 // cannot leave the glass.
 //
+// The home gesture belongs to the system, not to the application under the finger:
+// a touch that goes down on the home indicator (the bottom kHomeGestureEdge points)
+// and rises kHomeGestureDistance points is taken over: the window's touch is
+// cancelled, the home screen shows (Simulator::goHome), and the rest of that touch
+// goes nowhere.
+//
 // One finger touches the screen at a time. It belongs to whoever put it down (an
 // owner: the script, or one browser client); a press by another owner while it is
 // down is refused, never silently swapped for the first.
@@ -36,6 +42,11 @@ class Input {
   // How long a long press holds; how long a flick's movement lasts.
   static constexpr double kLongPressHold = 0.6;
   static constexpr double kFlickDuration = 0.1;
+  // Where the home gesture starts, how far it must rise, and how the `home`
+  // command swipes.
+  static constexpr CGFloat kHomeGestureEdge = 34;
+  static constexpr CGFloat kHomeGestureDistance = 50;
+  static constexpr CGFloat kHomeSwipeDistance = 150;
 
   explicit Input(Simulator& simulator) : simulator_(simulator) {}
   Input(const Input&) = delete;
@@ -71,6 +82,9 @@ class Input {
   void reorder(long section, long row, long toSection, long toRow);
   // Pulls the presented sheet down to dismiss it.
   void swipeDown();
+  // The home gesture: a swipe up from the bottom edge, in kDragSteps movements over
+  // kFlickDuration.
+  void home();
 
   // The search field and typing.
   void focusSearch();
@@ -91,12 +105,21 @@ class Input {
 
  private:
   void requireFinger(Owner owner) const;
+  // The finger's location, the system's own while it holds the home gesture.
+  CGPoint fingerLocation();
+  void endSystemGesture();
   std::shared_ptr<UISearchBar> editedField();
 
   Simulator& simulator_;
   std::optional<Owner> owner_;
   // Where the view under the latest touch-down ends, for touchUp(outside).
   CGFloat touchedViewBottom_ = 0;
+  // The touch went down on the home indicator, where it went down, and whether the
+  // system has taken it over as the home gesture (then where the finger is).
+  bool edgeTouch_ = false;
+  CGPoint edgeStart_{};
+  bool homeGesture_ = false;
+  CGPoint systemLocation_{};
 };
 
 }  // namespace kavro::sim

@@ -3,7 +3,7 @@
 #include "platform/uikit/UIAlertController.h"
 #include "sim/host/Screen.h"
 #include "sim/host/Simulator.h"
-#include "sim/host/SpringBoardApp.h"
+#include "sim/host/HomeScreenController.h"
 #include "switch/KavroSwitch.h"
 
 #include <charconv>
@@ -79,23 +79,57 @@ QueryMatch findCell(const Screen& screen, const std::string& argument) {
   throw InputError("no visible cell \"" + text + "\" #" + std::to_string(index));
 }
 
+std::shared_ptr<HomeScreenController> homeScreen(const Screen& screen) {
+  auto& window = screen.window();
+  return std::dynamic_pointer_cast<HomeScreenController>(window ? window->rootViewController() : nullptr);
+}
+
+// The open quick-action menu of the home screen, when nothing is presented over it.
+std::shared_ptr<QuickActionMenuView> openMenu(const Screen& screen) {
+  auto home = homeScreen(screen);
+  return home && screen.frontMost() == home ? home->menu() : nullptr;
+}
+
 QueryMatch findAction(const Screen& screen, const std::string& title) {
-  auto alert = std::dynamic_pointer_cast<UIAlertController>(screen.alert());
-  if (!alert) throw InputError("no alert is shown");
-  for (auto& action : alert->actions())
-    if (action->title() == title)
-      if (auto button = alert->buttonForAction(action)) return matched(button);
-  throw InputError("the alert has no action \"" + title + "\"");
+  if (auto alert = std::dynamic_pointer_cast<UIAlertController>(screen.alert())) {
+    for (auto& action : alert->actions())
+      if (action->title() == title)
+        if (auto button = alert->buttonForAction(action)) return matched(button);
+    throw InputError("the alert has no action \"" + title + "\"");
+  }
+  if (auto menu = openMenu(screen)) {
+    if (auto button = menu->actionButton(title)) return matched(button);
+    throw InputError("the menu has no action \"" + title + "\"");
+  }
+  throw InputError("no alert or menu is shown");
 }
 
 QueryMatch findIcon(const Screen& screen, const std::string& identifier) {
-  auto& window = screen.window();
-  auto home = std::dynamic_pointer_cast<HomeScreenController>(window ? window->rootViewController() : nullptr);
+  auto home = homeScreen(screen);
   if (!home) throw InputError("icons are on the home screen (front springboard)");
+  if (!home->frontApplication().empty())
+    throw InputError("\"" + home->frontApplication() + "\" is in front of the home screen (home first)");
   home->scrollIconIntoView(identifier);
-  window->layoutIfNeeded();
+  screen.window()->layoutIfNeeded();
   if (auto icon = home->iconForIdentifier(identifier)) return matched(icon);
   throw InputError("no icon for \"" + identifier + "\" on the home screen");
+}
+
+QueryMatch findShortcut(const Screen& screen, const std::string& identifier) {
+  auto menu = openMenu(screen);
+  if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
+  if (!menu->content().dock) throw InputError("the menu of \"" + menu->content().application + "\" has no dock");
+  menu->scrollShortcutIntoView(identifier);
+  screen.window()->layoutIfNeeded();
+  if (auto view = menu->shortcutView(identifier)) return matched(view);
+  throw InputError("the menu's dock has no shortcut to \"" + identifier + "\"");
+}
+
+QueryMatch findAddShortcut(const Screen& screen) {
+  auto menu = openMenu(screen);
+  if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
+  if (!menu->addButton()) throw InputError("the menu of \"" + menu->content().application + "\" shows no add button");
+  return matched(menu->addButton());
 }
 
 }  // namespace
@@ -119,6 +153,8 @@ QueryMatch resolveQuery(Simulator& simulator, const std::string& query) {
   if (kind == "cell") return findCell(screen, argument);
   if (kind == "action") return findAction(screen, argument);
   if (kind == "icon") return findIcon(screen, argument);
+  if (kind == "shortcut") return findShortcut(screen, argument);
+  if (kind == "add-shortcut" && colon == std::string::npos) return findAddShortcut(screen);
   if (kind == "search") {
     auto searchBar = screen.searchBar();
     if (!searchBar || !Screen::isShown(*searchBar)) throw InputError("the page has no search field");

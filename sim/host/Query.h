@@ -1,7 +1,8 @@
 #pragma once
 // The queries that name what an input acts on in the front-most screen, as a
 // person would point at it: `switch#N`, `button:NAME`, `row:S,R`, `cell:"TEXT"#N`,
-// `action:"TITLE"`, `icon:ID`, `search`. Both front ends resolve queries here.
+// `action:"TITLE"`, `icon:ID`, `search`, `shortcut:ID`, `add-shortcut`. Both front
+// ends resolve queries here.
 
 #include "platform/coregraphics/CGGeometry.h"
 
@@ -35,7 +36,8 @@ struct QueryMatch {
 };
 
 // Finds what `query` names on the front-most screen; a row is scrolled into view
-// first, an icon's page of the home screen too. Throws InputError when nothing
+// first, an icon's page of the home screen and a shortcut's place in the menu's
+// dock too. Throws InputError when nothing
 // matches.
 QueryMatch resolveQuery(Simulator& simulator, const std::string& query);
 

@@ -56,12 +56,13 @@ std::string Readings::picture() {
   auto window = simulator_.frontWindow();
   bool dark = device.appearance() == platform::Appearance::dark;
   const std::string& process = simulator_.frontProcessName();
+  bool overWallpaper = process == "springboard" && simulator_.frontApplication().empty();
   std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + (dark ? "dark" : "light") +
                     "\",\"w\":" + std::to_string(static_cast<int>(platform::Device::kScreenWidth)) +
                     ",\"h\":" + std::to_string(static_cast<int>(platform::Device::kScreenHeight)) +
                     // The status bar's content is light over the home screen's wallpaper
-                    // and in dark appearance, dark otherwise.
-                    ",\"statusBar\":\"" + (dark || process == "springboard" ? "light" : "dark") + "\"";
+                    // and in dark appearance, dark over an application's light screen.
+                    ",\"statusBar\":\"" + (dark || overWallpaper ? "light" : "dark") + "\"";
   platform::ProcessScope scope(simulator_.frontProcess());
   UIUserInterfaceStyle style = dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
   // The window's tint colours what the tree does not carry (the text caret).

@@ -101,9 +101,9 @@ std::vector<TappableButton> Screen::buttons() const {
     if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
       if (!button->isEnabled()) continue;
       label = buttonLabel(*button);
-    } else if (home && frontMost_ == home) {
-      for (auto& [identifier, icon] : home->icons())
-        if (icon == view) label = identifier;
+    } else if (auto icon = std::dynamic_pointer_cast<HomeScreenIconView>(view); icon && home && frontMost_ == home) {
+      // Home-screen icons and the menu's shortcut icons, by their application.
+      label = icon->applicationIdentifier();
     }
     if (label.empty()) continue;
     CGRect frame = view->frameInWindow();

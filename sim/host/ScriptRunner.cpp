@@ -125,6 +125,7 @@ const std::vector<ScriptRunner::Command>& ScriptRunner::commands() {
        [](ScriptRunner& r, const Line& l) { input(r).backspace(l.arguments() == 1 ? parseIndex(l[1], "N") : 1); }},
       {"search-cancel", 0, 0, "search-cancel", [](ScriptRunner& r, const Line&) { input(r).searchCancel(); }},
       {"swipe-down", 0, 0, "swipe-down", [](ScriptRunner& r, const Line&) { input(r).swipeDown(); }},
+      {"home", 0, 0, "home", [](ScriptRunner& r, const Line&) { input(r).home(); }},
       {"appearance", 1, 1, "appearance light|dark", appearance},
       {"wait", 1, 1, "wait SECONDS", wait},
       {"dump", 0, 0, "dump", dump},

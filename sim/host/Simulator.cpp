@@ -49,6 +49,9 @@ Simulator::Simulator(const std::filesystem::path& deviceFolder) {
   device_->setRelaunchHandler([this](const platform::RelaunchRequest& request) { handleRelaunch(request); });
   input_ = std::make_unique<Input>(*this);
   readings_ = std::make_unique<Readings>(*this);
+  // The home screen starts with the device, so its extension reads the stored
+  // settings now, not when it is first looked at.
+  springboard();
 }
 
 Simulator::~Simulator() {
@@ -116,8 +119,29 @@ void Simulator::openSettings() {
 }
 
 void Simulator::openSpringboard() {
-  springboard();
+  SpringBoardApp& app = springBoardApp();
+  device_->dispatch(springboard(), [&] { app.homeScreen()->closeApplication(false); });
   front_ = kSpringboardProcess;
+}
+
+void Simulator::goHome() {
+  SpringBoardApp& app = springBoardApp();
+  bool fromSettings = front_ != kSpringboardProcess;
+  front_ = kSpringboardProcess;
+  device_->dispatch(springboard(), [&] {
+    auto home = app.homeScreen();
+    if (fromSettings)
+      home->closeApplication(false);
+    else
+      home->goHome();
+  });
+}
+
+std::string Simulator::frontApplication() {
+  if (front_ == kSettingsProcess) return kSettingsIdentifier;
+  if (!isRunning(kSpringboardProcess)) return "";
+  platform::ProcessScope scope(springboard());
+  return springBoardApp().homeScreen()->frontApplication();
 }
 
 void Simulator::openPicker(const std::string& key, const std::string& processName) {

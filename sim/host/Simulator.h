@@ -29,7 +29,7 @@ class Simulator {
   static constexpr double kRelaunchDelay = 0.5;
 
   // Prepares the device folder (from the sample device when it is new) and starts
-  // nothing yet.
+  // the home screen, as the phone does when it boots.
   explicit Simulator(const std::filesystem::path& deviceFolder);
   ~Simulator();
   Simulator(const Simulator&) = delete;
@@ -57,7 +57,16 @@ class Simulator {
 
   // Commands.
   void openSettings();
+  // Shows the home screen: springboard in front, no application over it.
   void openSpringboard();
+  // What the home gesture does: the application in front goes away (Settings
+  // goes behind, or springboard's opened application closes) and the home screen
+  // shows; on the home screen itself its menu closes or it turns to its first page.
+  void goHome();
+  // The identifier of the application in front of the home screen:
+  // "com.apple.Preferences" while Settings is in front, the application opened in
+  // springboard, or "" on the home screen.
+  std::string frontApplication();
   // Presents a picker for the list `key` in `process`, over whatever it shows.
   void openPicker(const std::string& key, const std::string& process);
   // Pops the top page of the settings navigation stack; false when there is none.

@@ -79,13 +79,47 @@ TEST_F(InputTest, TheFingerBelongsToWhoeverPutItDownAndOthersAreRefused) {
 
 TEST_F(InputTest, AFingerCannotLeaveTheGlass) {
   input.openSettings();
-  input.touchDown(CGPoint{-50, 5000});
+  input.touchDown(CGPoint{-50, -3});
   EXPECT_EQ(simulator.finger().location().x, 0);
-  EXPECT_EQ(simulator.finger().location().y, platform::Device::kScreenHeight);
-  input.touchMoveTo(CGPoint{1000, -3});
-  EXPECT_EQ(simulator.finger().location().x, platform::Device::kScreenWidth);
   EXPECT_EQ(simulator.finger().location().y, 0);
+  input.touchMoveTo(CGPoint{1000, 5000});
+  EXPECT_EQ(simulator.finger().location().x, platform::Device::kScreenWidth);
+  EXPECT_EQ(simulator.finger().location().y, platform::Device::kScreenHeight);
   input.touchCancel();
+}
+
+TEST_F(InputTest, ASwipeUpFromTheBottomEdgeIsTheSystemsHomeGesture) {
+  openPicker();
+  // Up from above the home indicator: the application's own drag.
+  input.touchDown(CGPoint{195, 700});
+  input.touchMove(0, -200);
+  input.touchUp();
+  EXPECT_EQ(simulator.frontProcessName(), "settings");
+  // Up from the home indicator: once it has risen far enough the system takes the
+  // touch (the picker's table hears it cancelled) and the home screen shows; the
+  // rest of the touch is the system's, and ends as any touch does.
+  auto table = [&] {
+    platform::ProcessScope scope(simulator.settings());
+    return Screen(simulator.frontWindow()).table();
+  }();
+  input.touchDown(CGPoint{195, 830});
+  input.touchMove(0, -Input::kHomeGestureDistance + 1);
+  EXPECT_EQ(simulator.frontProcessName(), "settings");
+  EXPECT_TRUE(table->isTracking());
+  input.touchMove(0, -1);
+  EXPECT_EQ(simulator.frontProcessName(), "springboard");
+  EXPECT_FALSE(table->isTracking());
+  EXPECT_TRUE(input.isTouching());
+  input.touchMove(0, -300);
+  EXPECT_THROW(input.touchDown(CGPoint{100, 100}, 7), InputRefused);
+  input.touchUp();
+  EXPECT_FALSE(input.isTouching());
+  // Settings kept its page behind the home screen.
+  input.bringToFront("settings");
+  EXPECT_EQ(simulator.readings().state()["top"], "KavroApplicationSelector");
+  EXPECT_EQ(simulator.readings().state()["front"], "com.apple.Preferences");
+  // The script's `home` is the same swipe.
+  EXPECT_EQ(run("home\nexpect /process springboard\nexpect /front null\n"), 0) << err.str();
 }
 
 TEST_F(InputTest, TypingNeedsAFieldBeingEditedWhicheverFrontEndTypes) {
