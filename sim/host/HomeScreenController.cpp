@@ -23,6 +23,9 @@ namespace kavro::sim {
 
 namespace {
 
+// Settings runs as a process of its own; its icon brings that process forward.
+constexpr const char* kSettingsIdentifier = "com.apple.Preferences";
+
 struct Application {
   std::string identifier;
   std::string name;
@@ -65,6 +68,9 @@ std::shared_ptr<HomeScreenIconView> HomeScreenController::makeIcon(const std::st
   std::weak_ptr<HomeScreenController> weak = self<HomeScreenController>();
   icon->setLongPressHandler([weak, identifier] {
     if (auto home = weak.lock()) home->showShortcutMenu(identifier);
+  });
+  icon->setTapHandler([weak, identifier] {
+    if (auto home = weak.lock()) home->iconTapped(identifier);
   });
   icons_.push_back(icon);
   return icon;
@@ -214,6 +220,7 @@ void HomeScreenController::showShortcutMenu(const std::string& identifier) {
     if (home->extension_) home->extension_->playOpenFeedback();
     home->closeMenu();
     home->openApplication(shortcut, from);
+    platform::Device::current().record({.event = "open", .fields = {{"app", shortcut}}});
   });
   view()->addSubview(menu_);
   menu_->show();
@@ -258,7 +265,16 @@ void HomeScreenController::openApplication(const std::string& identifier, CGRect
                           HomeScreenLayout::kIconSize);
   }
   application_->openFrom(fromIcon);
-  platform::Device::current().record({.event = "open", .fields = {{"app", identifier}}});
+}
+
+void HomeScreenController::iconTapped(const std::string& identifier) {
+  if (menu_ || application_) return;
+  if (identifier == kSettingsIdentifier) {
+    if (settingsLauncher_) settingsLauncher_();
+    return;
+  }
+  CGRect from = visibleIconFrame(identifier).value_or(CGRectZero);
+  openApplication(identifier, from);
 }
 
 std::string HomeScreenController::frontApplication() const {

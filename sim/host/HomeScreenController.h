@@ -4,8 +4,9 @@
 // icons (see HomeScreenLayout). A long press on an icon opens the application's
 // quick-action menu, whose "Edit Shortcuts" presents the picker for the list keyed
 // by the application's identifier and which carries the extension's dock of
-// shortcuts (see ShortcutsExtension). A shortcut opens its application in front
-// of the home screen; the home gesture (goHome) takes it away again.
+// shortcuts (see ShortcutsExtension). A shortcut, or a tap on an icon, opens its
+// application in front of the home screen; the home gesture (goHome) takes it
+// away again. Settings' icon brings the Settings process to the front instead.
 
 #include "platform/uikit/UIPageControl.h"
 #include "platform/uikit/UIScrollView.h"
@@ -56,8 +57,10 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   void closeMenu(std::function<void()> then = nullptr);
 
   // Opens an application in front of the home screen, zooming from an icon's
-  // picture (window coordinates), and records it in the device's log.
+  // picture (window coordinates).
   void openApplication(const std::string& identifier, CGRect fromIcon);
+  // What a tap on Settings' icon does: the simulator brings that process forward.
+  void setSettingsLauncher(std::function<void()> launcher) { settingsLauncher_ = std::move(launcher); }
   // The application in front of the home screen, or "".
   std::string frontApplication() const;
   // Takes the application in front away, zooming into its icon when animated.
@@ -74,6 +77,7 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   void scrollViewDidScroll(const std::shared_ptr<UIScrollView>& scrollView) override;
 
  private:
+  void iconTapped(const std::string& identifier);
   void pageControlChanged(const std::shared_ptr<NSObject>& sender);
   std::shared_ptr<HomeScreenIconView> makeIcon(const std::string& identifier, const std::string& name,
                                                CGFloat size, bool showsName);
@@ -90,6 +94,7 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   std::vector<std::shared_ptr<HomeScreenIconView>> icons_;
   std::shared_ptr<QuickActionMenuView> menu_;
   std::shared_ptr<OpenedApplicationView> application_;
+  std::function<void()> settingsLauncher_;
 };
 
 }  // namespace kavro::sim

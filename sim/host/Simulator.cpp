@@ -90,6 +90,11 @@ SpringBoardApp& Simulator::springBoardApp() {
   auto host = process.singleton<SpringBoardHost>([] { return std::make_shared<SpringBoardHost>(); });
   if (!host->app) {
     host->app = std::make_unique<SpringBoardApp>();
+    // Settings' icon brings the Settings process forward, as it is.
+    host->app->homeScreen()->setSettingsLauncher([this] {
+      settingsApp();
+      front_ = kSettingsProcess;
+    });
     device_->runUntilIdle();
   }
   return *host->app;

@@ -9,6 +9,7 @@
 #include "sim/host/HomeScreenController.h"
 #include "sim/host/HomeScreenLayout.h"
 #include "sim/host/Input.h"
+#include "sim/host/Readings.h"
 #include "sim/host/SpringBoardApp.h"
 #include "sim/host/Simulator.h"
 #include "tests/support/DeviceFixture.h"
@@ -106,6 +107,22 @@ TEST_F(HomeScreenTest, TheGridFitsBetweenTheStatusBarAndTheDockAboveTheHomeIndic
   EXPECT_EQ(home->pageControl()->numberOfPages(), static_cast<long>(expected));
   EXPECT_FALSE(home->pageControl()->isHidden());
   EXPECT_EQ(home->pages()->contentSize().width, static_cast<CGFloat>(expected) * kWidth);
+}
+
+TEST_F(HomeScreenTest, ATapOnAnIconOpensItsApplicationAndSettingsIconBringsSettingsForward) {
+  scope.reset();
+  simulator.input().tap("icon:com.apple.mobilesafari");
+  wait(1);
+  EXPECT_EQ(simulator.readings().state()["front"], "com.apple.mobilesafari");
+  for (auto& event : simulator.readings().state()["log"]) EXPECT_NE(event["event"], "open") << event;
+  simulator.input().home();
+  wait(1);
+  EXPECT_TRUE(simulator.readings().state()["front"].is_null());
+
+  simulator.input().tap("icon:com.apple.Preferences");
+  wait(1);
+  EXPECT_EQ(simulator.frontProcessName(), "settings");
+  EXPECT_EQ(simulator.readings().state()["process"], "settings");
 }
 
 TEST_F(HomeScreenTest, ASwipeTurnsOnePageAndTheDotsFollow) {
