@@ -210,24 +210,19 @@ void DomainFileSnapshot::setNotAFile(const struct stat& status) {
                      : S_ISFIFO(status.st_mode) ? "a FIFO"
                      : S_ISSOCK(status.st_mode) ? "a socket"
                                                 : "a device";
-  const std::string problem = std::string("it is ") + kind + ", not a regular file";
-  const bool sameProblem = state_ == State::notAFile && problem_ == problem;
-  file_.reset();
-  settled_ = false;
-  bytes_.clear();
-  values_.clear();
-  state_ = State::notAFile;
-  problem_ = problem;
-  if (!sameProblem) problemReported_ = false;
+  setProblem(State::notAFile, std::string("it is ") + kind + ", not a regular file");
 }
 
-void DomainFileSnapshot::setUnreadable(const std::string& problem) {
-  const bool sameProblem = state_ == State::unreadable && problem_ == problem;
+void DomainFileSnapshot::setUnreadable(const std::string& problem) { setProblem(State::unreadable, problem); }
+
+void DomainFileSnapshot::setProblem(State state, const std::string& problem) {
+  // The same problem again is not reported again.
+  const bool sameProblem = state_ == state && problem_ == problem;
   file_.reset();
   settled_ = false;
   bytes_.clear();
   values_.clear();
-  state_ = State::unreadable;
+  state_ = state;
   problem_ = problem;
   if (!sameProblem) problemReported_ = false;
 }

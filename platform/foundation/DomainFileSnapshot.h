@@ -67,6 +67,7 @@ class DomainFileSnapshot {
   void setMissing();
   void setNotAFile(const struct stat& status);
   void setUnreadable(const std::string& problem);
+  void setProblem(State state, const std::string& problem);
 
   std::filesystem::path path_;
   FileDescriptor file_;

@@ -20,6 +20,23 @@ bool stringBoolValue(const std::string& text) {
 
 }  // namespace
 
+std::string NSData::base64EncodedString() const {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t remaining = bytes.size() - i;
+    std::uint32_t group = std::uint32_t(bytes[i]) << 16;
+    if (remaining > 1) group |= std::uint32_t(bytes[i + 1]) << 8;
+    if (remaining > 2) group |= bytes[i + 2];
+    text += kAlphabet[(group >> 18) & 63];
+    text += kAlphabet[(group >> 12) & 63];
+    text += remaining > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+    text += remaining > 2 ? kAlphabet[group & 63] : '=';
+  }
+  return text;
+}
+
 bool PlistValue::boolValue() const {
   switch (type()) {
     case Type::boolean: return *asBoolean();

@@ -16,6 +16,8 @@
 
 struct NSData {
   std::vector<std::uint8_t> bytes;
+  // The bytes as base64 text (RFC 4648, with padding, on one line).
+  std::string base64EncodedString() const;
   friend bool operator==(const NSData&, const NSData&) = default;
 };
 

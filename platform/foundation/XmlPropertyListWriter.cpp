@@ -10,8 +10,6 @@ namespace kavro::foundation {
 
 namespace {
 
-constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 bool appendEscaped(std::string& out, const std::string& raw, std::string* error) {
   if (raw.find('\0') != std::string::npos) {
     if (error) *error = "a string holds a NUL character, which XML cannot hold";
@@ -32,19 +30,6 @@ bool appendEscaped(std::string& out, const std::string& raw, std::string* error)
     }
   }
   return true;
-}
-
-void appendBase64(std::string& out, const std::vector<std::uint8_t>& bytes) {
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const std::size_t remaining = bytes.size() - i;
-    std::uint32_t group = std::uint32_t(bytes[i]) << 16;
-    if (remaining > 1) group |= std::uint32_t(bytes[i + 1]) << 8;
-    if (remaining > 2) group |= bytes[i + 2];
-    out += kBase64Alphabet[(group >> 18) & 63];
-    out += kBase64Alphabet[(group >> 12) & 63];
-    out += remaining > 1 ? kBase64Alphabet[(group >> 6) & 63] : '=';
-    out += remaining > 2 ? kBase64Alphabet[group & 63] : '=';
-  }
 }
 
 std::string realText(double value) {
@@ -80,7 +65,7 @@ class Writer {
         return true;
       case PlistValue::Type::data:
         out_ += "<data>";
-        appendBase64(out_, value.asData()->bytes);
+        out_ += value.asData()->base64EncodedString();
         out_ += "</data>\n";
         return true;
       case PlistValue::Type::date: {

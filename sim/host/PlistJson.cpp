@@ -72,7 +72,7 @@ nlohmann::json PlistJson::toJson(const PlistValue& value) {
       if (!std::isfinite(*value.asReal())) return nullptr;
       return *value.asReal();
     case PlistValue::Type::string: return text(*value.asString());
-    case PlistValue::Type::data: return base64(value.asData()->bytes);
+    case PlistValue::Type::data: return value.asData()->base64EncodedString();
     case PlistValue::Type::date: {
       auto text = kavro::foundation::ReferenceDateCalendar::formatISO8601(
           value.asDate()->timeIntervalSinceReferenceDate);
@@ -97,24 +97,6 @@ std::optional<PlistValue> PlistJson::fromJson(const nlohmann::json& json, std::s
   if (!convert(json, 0, value, error)) return std::nullopt;
   if (error) error->clear();
   return value;
-}
-
-std::string PlistJson::base64(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const std::size_t remaining = bytes.size() - i;
-    std::uint32_t group = std::uint32_t(bytes[i]) << 16;
-    if (remaining > 1) group |= std::uint32_t(bytes[i + 1]) << 8;
-    if (remaining > 2) group |= bytes[i + 2];
-    text += kAlphabet[(group >> 18) & 63];
-    text += kAlphabet[(group >> 12) & 63];
-    text += remaining > 1 ? kAlphabet[(group >> 6) & 63] : '=';
-    text += remaining > 2 ? kAlphabet[group & 63] : '=';
-  }
-  return text;
 }
 
 std::string jsonText(const nlohmann::json& value) {

@@ -23,7 +23,6 @@ class PlistJson {
   // A top-level null gives nil. Integers from 2^63 to 2^64 - 1 stay integers.
   static std::optional<PlistValue> fromJson(const nlohmann::json& json, std::string* error = nullptr);
 
-  static std::string base64(const std::vector<std::uint8_t>& bytes);
 };
 
 // JSON as the simulator writes it out (dump lines, web answers): on one line, with

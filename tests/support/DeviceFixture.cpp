@@ -1,10 +1,24 @@
 #include "tests/support/DeviceFixture.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <cstdlib>
 #include <random>
 #include <system_error>
 
 namespace kavro::test {
+
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 TemporaryFolder::TemporaryFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kavro-test-XXXXXX").string();

@@ -10,8 +10,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kavro::test {
+
+// A whole file's bytes (empty when it cannot be read).
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path);
+// Replaces a file's bytes, making its folder first.
+void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 // A temporary folder removed when the object goes.
 class TemporaryFolder {

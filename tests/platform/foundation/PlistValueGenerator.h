@@ -4,6 +4,7 @@
 // NaN equals itself; dates to the microsecond, as other readers keep them).
 
 #include "platform/foundation/PlistValue.h"
+#include "platform/foundation/Utf8Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -63,7 +64,7 @@ class PlistValueGenerator {
     for (int n = pick(3) + 1; n > 0; --n) pool += kPools[pick(7)];
     if (!options_.forXml && pick(10) == 0) pool.push_back(U'\0');
     std::string out;
-    for (int n = countOf({0, 1, 3, 8, 14, 15, 16, 40}); n > 0; --n) append(out, pool[static_cast<std::size_t>(pick(static_cast<int>(pool.size())))]);
+    for (int n = countOf({0, 1, 3, 8, 14, 15, 16, 40}); n > 0; --n) kavro::foundation::appendUtf8(out, pool[static_cast<std::size_t>(pick(static_cast<int>(pool.size())))]);
     return out;
   }
 
@@ -117,24 +118,6 @@ class PlistValueGenerator {
   int countOf(std::initializer_list<int> counts) { return *(counts.begin() + pick(static_cast<int>(counts.size()))); }
   std::uint64_t random64() { return (std::uint64_t(random_()) << 32) | random_(); }
   double uniform() { return static_cast<double>(random_()) / 4294967296.0; }
-
-  static void append(std::string& out, char32_t c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
 
   std::mt19937 random_;
   PlistGeneratorOptions options_;

@@ -21,16 +21,8 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 constexpr const char* kDomain = "com.example.store";
 
-Bytes readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+Bytes readFile(const fs::path& path) { return kavro::test::readFileBytes(path); }
+void writeFile(const fs::path& path, const Bytes& bytes) { kavro::test::writeFileBytes(path, bytes); }
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 

@@ -26,16 +26,8 @@ using Bytes = std::vector<std::uint8_t>;
 using kavro::test::BinaryPlistBuilder;
 constexpr const char* kDomain = "com.example.keep";
 
-Bytes readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+Bytes readFile(const fs::path& path) { return kavro::test::readFileBytes(path); }
+void writeFile(const fs::path& path, const Bytes& bytes) { kavro::test::writeFileBytes(path, bytes); }
 
 fs::file_type typeOf(const fs::path& path) { return fs::symlink_status(path).type(); }
 
