@@ -17,6 +17,8 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIWindow.h"
 #include "selector/KavroApplicationSelector.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "store/KavroIdentifierList.h"
 #include "store/KavroPreferences.h"
 
 #include <benchmark/benchmark.h>
@@ -63,9 +65,10 @@ struct PickerBench {
     device = std::make_unique<platform::Device>(folder / "device");
     process = &device->launch("settings", "com.apple.Preferences");
     scope = std::make_unique<platform::ProcessScope>(*process);
-    std::vector<std::string> listed;
+    PlistValue::Array listed;
     for (int i = 0; i < kListed; ++i) listed.push_back("com.example.app" + std::to_string(i * 3 + 1));
-    kavro::store::writeIdentifierList("blacklist", listed);
+    NSUserDefaults::standardUserDefaults()->setObject(PlistValue(listed), kavro::store::kBlacklistKey,
+                                                      kavro::store::kDomain);
     window = alloc<UIWindow>()->init();
     root = alloc<UIViewController>()->init();
     window->setRootViewController(root);
@@ -116,7 +119,7 @@ void TapToggle(benchmark::State& state) {
   auto& b = bench();
   b.open();
   kavro::uikit::TouchDriver finger(*b.process, b.window);
-  std::size_t listed = kavro::store::readIdentifierList(kavro::store::kBlacklistKey).size();
+  long listed = kavro::store::KavroIdentifierList::read(kavro::store::kBlacklistKey).count();
   for (auto _ : state) {
     // The row moves as "Current Applications" grows and shrinks: find it anew.
     state.PauseTiming();
@@ -124,7 +127,7 @@ void TapToggle(benchmark::State& state) {
     state.ResumeTiming();
     finger.tap(point);
   }
-  if (kavro::store::readIdentifierList(kavro::store::kBlacklistKey).size() == listed && state.iterations() % 2)
+  if (kavro::store::KavroIdentifierList::read(kavro::store::kBlacklistKey).count() == listed && state.iterations() % 2)
     state.SkipWithError("the taps changed nothing");
 }
 BENCHMARK(TapToggle)->Unit(benchmark::kMicrosecond);
@@ -139,9 +142,10 @@ void Swipe(benchmark::State& state) {
     for (int i = 0; i < 5; ++i) finger.move(-70, 0);
     finger.up();
     state.PauseTiming();
-    auto list = kavro::store::readIdentifierList(kavro::store::kBlacklistKey);
-    list.insert(list.begin(), "com.example.app1");
-    kavro::store::writeIdentifierList(kavro::store::kBlacklistKey, list);
+    auto list = kavro::store::KavroIdentifierList::read(kavro::store::kBlacklistKey);
+    list.append("com.example.app1");
+    list.move(list.count() - 1, 0);
+    list.write();
     b.picker->tableView()->reloadData();
     b.window->layoutIfNeeded();
     state.ResumeTiming();

@@ -10,7 +10,7 @@
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UISearchController.h"
 #include "platform/uikit/UITableView.h"
-#include "selector/KavroApplicationCatalogue.h"
+#include "selector/ApplicationCatalogue.h"
 
 #include <memory>
 #include <string>

@@ -3,6 +3,7 @@
 
 #include "cells/KavroSwitchTableCell.h"
 #include "cells/KavroTableCell.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ TEST_F(SettingsCellsTest, SwitchCellLayoutColoursAndControl) {
   EXPECT_EQ(cell->style(), UITableViewCellStyleSubtitle);
   EXPECT_EQ(cell->detailTextLabel()->text(), "Sub");
   EXPECT_EQ(cell->detailTextLabel()->numberOfLines(), 2);
-  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), KavroRootListController::accentColor()));
+  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), kavro::style::accentColor()));
   cell->refreshCellContentsWithSpecifier(cell->specifier());
   EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
   EXPECT_TRUE(same(cell->textLabel()->highlightedTextColor(), UIColor::labelColor()));
@@ -51,7 +52,7 @@ TEST_F(SettingsCellsTest, SwitchCellLayoutColoursAndControl) {
   auto control = std::dynamic_pointer_cast<KavroSwitch>(cell->control());
   ASSERT_TRUE(control);
   EXPECT_EQ(control->frame().size, CGSizeMake(40, 30));
-  EXPECT_TRUE(same(control->thumbOnTintColor(), KavroRootListController::accentColor()));
+  EXPECT_TRUE(same(control->thumbOnTintColor(), kavro::style::accentColor()));
   EXPECT_EQ(control->delegate().get(), static_cast<KavroSwitchDelegate*>(cell.get()));
 }
 

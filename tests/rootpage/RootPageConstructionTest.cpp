@@ -3,6 +3,7 @@
 
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UINavigationItem.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ TEST_F(RootPageConstructionTest, InitMakesTheSwitchAndFiveBarItemsAroundOneSpace
   EXPECT_FALSE(made->isViewLoaded());
   EXPECT_EQ(made->enableSwitch()->frame().size, CGSizeMake(50, 40));
   EXPECT_FALSE(made->enableSwitch()->isOn());
-  EXPECT_TRUE(UIColorEqual(made->enableSwitch()->thumbOnTintColor(), KavroRootListController::accentColor()));
+  EXPECT_TRUE(UIColorEqual(made->enableSwitch()->thumbOnTintColor(), style::accentColor()));
   EXPECT_TRUE(UIColorEqual(made->enableSwitch()->trackOffTintColor(), UIColor::secondaryLabelColor()));
   const auto& items = made->navigationItem()->rightBarButtonItems();
   ASSERT_EQ(items.size(), 5u);
@@ -66,7 +67,7 @@ TEST_F(RootPageConstructionTest, SpecifiersLoadOnceAndRebuildEverySymbolIcon) {
   auto iconOf = [&](std::size_t row) { return std::dynamic_pointer_cast<UIImage>((*rows)[row]->objectPropertyForKey("iconImage")); };
   ASSERT_TRUE(iconOf(0));
   EXPECT_EQ(iconOf(0)->symbolName(), "trash.fill");
-  EXPECT_TRUE(UIColorEqual(iconOf(0)->tintColor(), KavroRootListController::accentColor()));
+  EXPECT_TRUE(UIColorEqual(iconOf(0)->tintColor(), style::accentColor()));
   auto configuration = iconOf(0)->symbolConfiguration();
   EXPECT_EQ(configuration->pointSize(), 25.0);
   EXPECT_EQ(configuration->weight(), UIImageSymbolWeightSemibold);

@@ -36,7 +36,7 @@ class SearchTest : public PickerTest {
 };
 
 TEST_F(SearchTest, QueriesMatchNamesIgnoringCaseAndEmptyMatchesNothing) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.maps"});
+  storeList("blacklist", {"com.example.maps"});
   device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
   EXPECT_TRUE(picker->searching());
   EXPECT_TRUE(rowTexts(1).empty());

@@ -1,4 +1,4 @@
-#include "selector/KavroApplicationCatalogue.h"
+#include "selector/ApplicationCatalogue.h"
 
 #include "platform/foundation/NSString.h"
 #include "platform/mobilecoreservices/LSApplicationProxy.h"

@@ -1,7 +1,8 @@
 #pragma once
-// The picker's application catalogue: every installed application not tagged
-// hidden, less five system identifiers, sorted by display name with the plain
-// string comparison; and the name search over it.
+// The picker's application catalogue, as free functions over lists of application
+// proxies: every installed application not tagged hidden, less five system
+// identifiers, sorted by display name with the plain string comparison; and the
+// name search over it.
 
 #include <memory>
 #include <string>
