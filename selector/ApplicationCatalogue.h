@@ -4,6 +4,8 @@
 // identifiers, sorted by display name with the plain string comparison; and the
 // name search over it.
 
+#include "platform/foundation/NSString.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,14 +25,15 @@ const std::vector<std::string>& excludedIdentifiers();
 // without a name first.
 ApplicationList buildCatalogue(const ApplicationList& installed);
 
-// The search keys of a catalogue's display names (empty for an entry without one),
-// made once so that each keystroke only compares.
-std::vector<std::u16string> searchKeys(const ApplicationList& catalogue);
+// The lower-cased display names of a catalogue, prepared once so that each
+// keystroke only compares (empty for an entry without a name).
+std::vector<NSStringSearchText> searchKeys(const ApplicationList& catalogue);
 
-// The entries of `catalogue` whose display name contains `query`, ignoring letter
-// case, in catalogue order. An empty query matches nothing; so does an entry
+// The entries of `catalogue` whose lower-cased display name contains the
+// lower-cased `query` as containsString: tests it (whole characters, accents
+// counting), in catalogue order. An empty query matches nothing; so does an entry
 // without a name. `keys` are the catalogue's searchKeys.
-ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<std::u16string>& keys,
+ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<NSStringSearchText>& keys,
                                 const std::string& query);
 
 }  // namespace kavro::selector

@@ -96,7 +96,7 @@ class KavroApplicationSelector : public PSViewController,
   std::shared_ptr<UIView> headerView_;
   std::shared_ptr<UISearchController> searchController_;
   kavro::selector::ApplicationList applications_;
-  std::vector<std::u16string> searchKeys_;
+  std::vector<NSStringSearchText> searchKeys_;
   std::string identifier_;
   kavro::selector::ApplicationList filteredApplications_;
 };
