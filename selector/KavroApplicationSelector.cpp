@@ -66,6 +66,8 @@ void KavroApplicationSelector::viewDidLoad() {
   tableView_->setDataSource(std::static_pointer_cast<UITableViewDataSource>(self));
   tableView_->setSeparatorColor(nullptr);
   view()->addSubview(tableView_);
+  // One colour object for every cell: it follows the appearance by itself.
+  cellBackgroundColor_ = UIColor::tableCellGroupedBackgroundColor()->colorWithAlphaComponent(0.5);
 
   headerView_ = alloc<UIView>()->initWithFrame(CGRectMake(0, 0, 100, 50));
 
@@ -136,7 +138,7 @@ std::shared_ptr<UITableViewCell> KavroApplicationSelector::cellForRowAtIndexPath
   auto cell = tableView->dequeueReusableCellWithIdentifier(kCellIdentifier);
   if (!cell) cell = alloc<UITableViewCell>()->initWithStyle(UITableViewCellStyleSubtitle, kCellIdentifier);
   cell->detailTextLabel()->setTextColor(UIColor::secondaryLabelColor());
-  cell->setBackgroundColor(UIColor::tableCellGroupedBackgroundColor()->colorWithAlphaComponent(0.5));
+  cell->setBackgroundColor(cellBackgroundColor_);
 
   std::shared_ptr<LSApplicationProxy> application;
   if (indexPath.section == kCurrentSection) {

@@ -99,4 +99,5 @@ class KavroApplicationSelector : public PSViewController,
   std::vector<NSStringSearchText> searchKeys_;
   std::string identifier_;
   kavro::selector::ApplicationList filteredApplications_;
+  std::shared_ptr<UIColor> cellBackgroundColor_;
 };
