@@ -71,6 +71,13 @@ TEST_F(ListEditingTest, MovesStayInCurrentApplications) {
   EXPECT_FALSE(table->isEditing());
 }
 
+TEST_F(ListEditingTest, ResetOfAnAbsentListMakesNoFile) {
+  openPicker("blacklist");
+  tapButton("arrow.triangle.2.circlepath.circle.fill");
+  EXPECT_FALSE(kavro::store::preferencesFileExists());
+  EXPECT_TRUE(checkedTexts().empty());
+}
+
 TEST_F(ListEditingTest, ResetRemovesOnlyItsOwnKey) {
   storeList("blacklist", {"com.example.x"});
   storeList("com.example.other", {"com.example.y"});
