@@ -1,8 +1,7 @@
 #include "cells/KavroSwitchTableCell.h"
 
-#include "platform/audiotoolbox/AudioServices.h"
 #include "platform/objc/Class.h"
-#include "rootpage/KavroRootListController.h"
+#include "style/Style.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroSwitchTableCell, PSSwitchTableCell, )
 
@@ -10,7 +9,7 @@ std::shared_ptr<PSTableCell> KavroSwitchTableCell::initWithStyle(UITableViewCell
                                                                  const std::shared_ptr<PSSpecifier>& specifier) {
   if (!PSSwitchTableCell::initWithStyle(UITableViewCellStyleSubtitle, reuseIdentifier, specifier)) return nullptr;
   detailTextLabel()->setText(specifier ? specifier->propertyForKey("subtitle").stringOr("") : "");
-  detailTextLabel()->setTextColor(KavroRootListController::accentColor());
+  detailTextLabel()->setTextColor(kavro::style::accentColor());
   detailTextLabel()->setNumberOfLines(2);
   return self<PSTableCell>();
 }
@@ -18,7 +17,7 @@ std::shared_ptr<PSTableCell> KavroSwitchTableCell::initWithStyle(UITableViewCell
 std::shared_ptr<UIControl> KavroSwitchTableCell::newControl() {
   auto control = alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeMedium, KavroSwitchStateOff);
   control->setDelegate(std::static_pointer_cast<KavroSwitchDelegate>(self<KavroSwitchTableCell>()));
-  control->setThumbOnTintColor(KavroRootListController::accentColor());
+  control->setThumbOnTintColor(kavro::style::accentColor());
   control->setThumbOffTintColor(UIColor::labelColor());
   control->setTrackOnTintColor(UIColor::secondaryLabelColor());
   control->setTrackOffTintColor(UIColor::secondaryLabelColor());
@@ -38,4 +37,4 @@ void KavroSwitchTableCell::tintColorDidChange() {
   detailTextLabel()->setTextColor(UIColor::secondaryLabelColor());
 }
 
-void KavroSwitchTableCell::switchStateChanged(std::int32_t) { AudioServicesPlaySystemSound(1519); }
+void KavroSwitchTableCell::switchStateChanged(std::int32_t) { kavro::style::playFeedbackSound(); }

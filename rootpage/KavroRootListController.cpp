@@ -1,8 +1,6 @@
 #include "rootpage/KavroRootListController.h"
 
-#include "platform/audiotoolbox/AudioServices.h"
 #include "platform/objc/Class.h"
-#include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/NSSet.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/frontboardservices/FBSSystemService.h"
@@ -10,18 +8,16 @@
 #include "platform/springboardservices/SBSRelaunchAction.h"
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIAlertController.h"
-#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIVisualEffectView.h"
-#include "platform/uikit/UIWindow.h"
 #include "rootpage/KavroPrefsBundle.h"
-#include "rootpage/KavroStyle.h"
 #include "selector/KavroApplicationSelector.h"
 #include "store/KavroPreferences.h"
+#include "style/Style.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroRootListController, PSListController,
                                 .method("toggleState:", &KavroRootListController::toggleState)
@@ -35,7 +31,6 @@ KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroRootListController, PSListController,
 
 namespace {
 
-constexpr SystemSoundID kFeedbackSound = 1519;
 constexpr const char* kDarkHeaderPicture =
     "/var/jb/Library/PreferenceBundles/kavroprefs.bundle/constellation-dark.png";
 constexpr const char* kLightHeaderPicture =
@@ -72,7 +67,7 @@ const char* headerPicturePath(const std::shared_ptr<UITraitCollection>& traits) 
 
 }  // namespace
 
-std::shared_ptr<UIColor> KavroRootListController::accentColor() { return kavro::accentColor(); }
+using kavro::style::accentColor;
 
 // ---------------------------------------------------------------------------
 // Construction
@@ -93,9 +88,9 @@ std::shared_ptr<UIViewController> KavroRootListController::init() {
   // A flip the switch makes without a tap (at the end of a thumb drag) is stored too.
   enableSwitch_->addTarget(self, "enableSwitchValueChanged:", UIControlEventValueChanged);
 
-  apply_ = kavro::symbolBarButtonItem("checkmark.circle.fill", self, "applyChanges");
+  apply_ = kavro::style::symbolBarButtonItem("checkmark.circle.fill", self, "applyChanges");
   apply_->setTintColor(accentColor());
-  info_ = kavro::symbolBarButtonItem("info.circle.fill", self, "showInfo");
+  info_ = kavro::style::symbolBarButtonItem("info.circle.fill", self, "showInfo");
   info_->setTintColor(accentColor());
   auto space = alloc<UIBarButtonItem>()->initWithBarButtonSystemItem(UIBarButtonSystemItemFixedSpace, self, SEL());
   space->setWidth(2.0);
@@ -171,11 +166,7 @@ std::shared_ptr<UITableViewCell> KavroRootListController::cellForRowAtIndexPath(
 
 std::shared_ptr<UIView> KavroRootListController::viewForHeaderInSection(const std::shared_ptr<UITableView>& tableView,
                                                                         long section) {
-  auto label = alloc<UILabel>()->initWithFrame(CGRectMake(0, 0, 200, 30));
-  label->setTextColor(UIColor::secondaryLabelColor());
-  label->setFont(UIFont::systemFontOfSize(20, UIFontWeightSemibold));
-  label->setText(titleForHeaderInSection(tableView, section).value_or(""));
-  return label;
+  return kavro::style::sectionHeaderLabel(titleForHeaderInSection(tableView, section).value_or(""));
 }
 
 std::optional<CGFloat> KavroRootListController::heightForHeaderInSection(const std::shared_ptr<UITableView>& tableView,
@@ -223,17 +214,28 @@ void KavroRootListController::viewWillAppear(bool animated) {
   setEnableSwitchState();
   if (auto navigation = navigationController())
     if (auto bar = navigation->navigationItem()->navigationBar()) bar->sizeToFit();
-  if (auto window = UIApplication::sharedApplication()->keyWindow()) window->setTintColor(accentColor());
+  kavro::style::tintKeyWindowWithAccent();
   if (!kavro::store::preferencesFileExists()) showInfo();
 }
 
 void KavroRootListController::viewDidDisappear(bool animated) {
-  if (auto window = UIApplication::sharedApplication()->keyWindow()) window->setTintColor(nullptr);
+  kavro::style::clearKeyWindowTint();
   PSListController::viewDidDisappear(animated);
 }
 
 // ---------------------------------------------------------------------------
 // The master switch
+//
+// Three ways in, because the switch reports a change in three ways. A tap reaches
+// the page first as the delegate's switchStateChanged, before the switch flips: the
+// page stores the state the switch is about to take and sets tapInFlight_. The flip
+// itself comes as the value-changed event at the end of the overshoot, which clears
+// tapInFlight_; a thumb drag released off the thumb flips the switch without any tap
+// report, so the value-changed event stores the shown state too. toggleState: is
+// also the touch-up-inside target; without a tap in flight it stores only what the
+// switch shows, so a stray event never stores the negation of an unchanged state.
+// showingStoredState_ covers the page setting the switch from the store on every
+// appearance: the value-changed event that causes must not write the value back.
 
 void KavroRootListController::setEnableSwitchState() {
   showingStoredState_ = true;
@@ -269,7 +271,7 @@ void KavroRootListController::enableSwitchValueChanged(const std::shared_ptr<NSO
 // Apply, guide, reset, picker
 
 void KavroRootListController::applyChanges() {
-  AudioServicesPlaySystemSound(kFeedbackSound);
+  kavro::style::playFeedbackSound();
   auto relaunchClass = dynamic_cast<const SBSRelaunchActionClass*>(NSClassFromString("SBSRelaunchAction"));
   auto url = NSURL::URLWithString(kRelaunchURL);
   auto action = relaunchClass ? relaunchClass->actionWithReason("RestartRenderServer", 4, url) : nullptr;
@@ -290,7 +292,7 @@ void KavroRootListController::applyChanges() {
 }
 
 void KavroRootListController::showInfo() {
-  AudioServicesPlaySystemSound(kFeedbackSound);
+  kavro::style::playFeedbackSound();
   // A sheet already on screen stays: a second one would stack on it, and its
   // Dismiss button would then close the wrong one.
   if (infoController_ && infoController_->presentingViewController() && !infoController_->isBeingDismissed()) return;
@@ -333,9 +335,8 @@ void KavroRootListController::resetPrefs() {
                                                            UIAlertControllerStyleAlert);
   auto self = this->self<KavroRootListController>();
   alert->addAction(UIAlertAction::actionWithTitle("Reset Settings", UIAlertActionStyleDestructive, [self](auto&) {
-    AudioServicesPlaySystemSound(kFeedbackSound);
-    NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(kavro::store::kDomain);
-    NSUserDefaults::standardUserDefaults()->synchronize();
+    kavro::style::playFeedbackSound();
+    kavro::store::removeDomain();
     self->applyChanges();
   }));
   alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleDefault, [self](auto&) {

@@ -16,9 +16,6 @@
 class KavroRootListController : public PSListController, public KavroSwitchDelegate {
   KAVRO_OBJC_CLASS(KavroRootListController)
  public:
-  // The page's accent: the bar buttons, icons, header picture, switch and window tint.
-  static std::shared_ptr<UIColor> accentColor();
-
   // Makes the master switch and the bar buttons; nil when the superclass fails.
   std::shared_ptr<UIViewController> init() override;
   // The "Root" rows, loaded once; every call rebuilds the rows' symbol icons.
@@ -80,7 +77,8 @@ class KavroRootListController : public PSListController, public KavroSwitchDeleg
   std::shared_ptr<UIView> headerView_;
   std::shared_ptr<UIImageView> headerImageView_;
   std::shared_ptr<OBWelcomeController> infoController_;
-  // A tap has been reported and the switch has not flipped yet.
+  // A tap has been reported and the switch has not flipped yet (why the two flags:
+  // the comment over the master switch's methods in the source).
   bool tapInFlight_ = false;
   // The page is setting the switch from the store.
   bool showingStoredState_ = false;

@@ -5,21 +5,17 @@
 #include "platform/objc/Class.h"
 #include "platform/mobilecoreservices/LSApplicationProxy.h"
 #include "platform/mobilecoreservices/LSApplicationWorkspace.h"
-#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UIButton.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationBarAppearance.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
-#include "platform/uikit/UIWindow.h"
 #include "platform/uikit/_UIBackdropView.h"
-#include "rootpage/KavroStyle.h"
-#include "selector/KavroIdentifierList.h"
-#include "store/KavroPreferences.h"
+#include "store/KavroIdentifierList.h"
+#include "style/Style.h"
 
-using kavro::selector::KavroIdentifierList;
+using kavro::store::KavroIdentifierList;
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroApplicationSelector, PSViewController,
                                 .method("toggleEditing:", &KavroApplicationSelector::toggleEditing)
@@ -70,6 +66,8 @@ void KavroApplicationSelector::viewDidLoad() {
   tableView_->setDataSource(std::static_pointer_cast<UITableViewDataSource>(self));
   tableView_->setSeparatorColor(nullptr);
   view()->addSubview(tableView_);
+  // One colour object for every cell: it follows the appearance by itself.
+  cellBackgroundColor_ = UIColor::tableCellGroupedBackgroundColor()->colorWithAlphaComponent(0.5);
 
   headerView_ = alloc<UIView>()->initWithFrame(CGRectMake(0, 0, 100, 50));
 
@@ -83,7 +81,7 @@ void KavroApplicationSelector::viewDidLoad() {
   view()->insertSubview(backdrop, 0);
   tableView_->setBackgroundColor(UIColor::clearColor());
 
-  navigationItem()->setLeftBarButtonItems({kavro::symbolBarButtonItem("arrow.left.circle.fill", self, "dismiss:")});
+  navigationItem()->setLeftBarButtonItems({kavro::style::symbolBarButtonItem("arrow.left.circle.fill", self, "dismiss:")});
   updateTitleButtons();
 
   auto appearance = alloc<UINavigationBarAppearance>()->init();
@@ -109,8 +107,8 @@ void KavroApplicationSelector::updateTitleButtons() {
   }
   auto self = this->self<KavroApplicationSelector>();
   navigationItem()->setRightBarButtonItems(
-      {kavro::symbolBarButtonItem("arrow.triangle.2.circlepath.circle.fill", self, "reset:"),
-       kavro::symbolBarButtonItem("arrow.up.and.down.circle.fill", self, "toggleEditing:")});
+      {kavro::style::symbolBarButtonItem("arrow.triangle.2.circlepath.circle.fill", self, "reset:"),
+       kavro::style::symbolBarButtonItem("arrow.up.and.down.circle.fill", self, "toggleEditing:")});
 }
 
 void KavroApplicationSelector::toggleEditing(const std::shared_ptr<NSObject>&) {
@@ -140,7 +138,7 @@ std::shared_ptr<UITableViewCell> KavroApplicationSelector::cellForRowAtIndexPath
   auto cell = tableView->dequeueReusableCellWithIdentifier(kCellIdentifier);
   if (!cell) cell = alloc<UITableViewCell>()->initWithStyle(UITableViewCellStyleSubtitle, kCellIdentifier);
   cell->detailTextLabel()->setTextColor(UIColor::secondaryLabelColor());
-  cell->setBackgroundColor(UIColor::tableCellGroupedBackgroundColor()->colorWithAlphaComponent(0.5));
+  cell->setBackgroundColor(cellBackgroundColor_);
 
   std::shared_ptr<LSApplicationProxy> application;
   if (indexPath.section == kCurrentSection) {
@@ -170,11 +168,7 @@ std::optional<CGFloat> KavroApplicationSelector::heightForRowAtIndexPath(const s
 
 std::shared_ptr<UIView> KavroApplicationSelector::viewForHeaderInSection(const std::shared_ptr<UITableView>&,
                                                                          long section) {
-  auto label = alloc<UILabel>()->initWithFrame(CGRectMake(0, 0, 200, 30));
-  label->setTextColor(UIColor::secondaryLabelColor());
-  label->setFont(UIFont::systemFontOfSize(20, UIFontWeightSemibold));
-  label->setText(section == kCurrentSection ? "Current Applications" : "All Applications");
-  return label;
+  return kavro::style::sectionHeaderLabel(section == kCurrentSection ? "Current Applications" : "All Applications");
 }
 
 std::optional<CGFloat> KavroApplicationSelector::heightForHeaderInSection(const std::shared_ptr<UITableView>&, long) {
@@ -274,7 +268,7 @@ std::optional<bool> KavroApplicationSelector::shouldIndentWhileEditingRowAtIndex
 }
 
 void KavroApplicationSelector::reset(const std::shared_ptr<NSObject>&) {
-  kavro::store::removeIdentifierList(identifier_);
+  KavroIdentifierList::remove(identifier_);
   tableView_->reloadData();
 }
 
@@ -318,12 +312,16 @@ void KavroApplicationSelector::viewWillAppear(bool animated) {
   PSViewController::viewWillAppear(animated);
   navigationItem()->setHidesSearchBarWhenScrolling(true);
   tableView_->setKeyboardDismissMode(UIScrollViewKeyboardDismissModeOnDrag);
-  if (auto window = UIApplication::sharedApplication()->keyWindow()) window->setTintColor(kavro::accentColor());
+  kavro::style::tintKeyWindowWithAccent();
 }
 
 void KavroApplicationSelector::viewWillDisappear(bool animated) {
-  if (auto window = UIApplication::sharedApplication()->keyWindow())
-    window->setTintColor(inHomeScreen() ? nullptr : kavro::accentColor());
+  // The home screen has no tint of its own; the settings page under the picker
+  // keeps the accent.
+  if (inHomeScreen())
+    kavro::style::clearKeyWindowTint();
+  else
+    kavro::style::tintKeyWindowWithAccent();
   PSViewController::viewWillDisappear(animated);
 }
 

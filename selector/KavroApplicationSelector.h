@@ -10,7 +10,7 @@
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UISearchController.h"
 #include "platform/uikit/UITableView.h"
-#include "selector/KavroApplicationCatalogue.h"
+#include "selector/ApplicationCatalogue.h"
 
 #include <memory>
 #include <string>
@@ -96,7 +96,8 @@ class KavroApplicationSelector : public PSViewController,
   std::shared_ptr<UIView> headerView_;
   std::shared_ptr<UISearchController> searchController_;
   kavro::selector::ApplicationList applications_;
-  std::vector<std::u16string> searchKeys_;
+  std::vector<NSStringSearchText> searchKeys_;
   std::string identifier_;
   kavro::selector::ApplicationList filteredApplications_;
+  std::shared_ptr<UIColor> cellBackgroundColor_;
 };

@@ -5,35 +5,12 @@
 
 namespace kavro::store {
 
-PlistValue objectForKey(const std::string& key) {
-  return NSUserDefaults::standardUserDefaults()->objectForKey(key, kDomain);
-}
+bool readEnabled() { return NSUserDefaults::standardUserDefaults()->objectForKey(kEnabledKey, kDomain).boolValue(); }
 
-void setObject(const PlistValue& value, const std::string& key) {
+void writeEnabled(bool enabled) {
   // The store reports failures itself; the page has no way to show them.
-  NSUserDefaults::standardUserDefaults()->setObject(value, key, kDomain);
+  NSUserDefaults::standardUserDefaults()->setObject(PlistValue(enabled), kEnabledKey, kDomain);
 }
-
-bool readEnabled() { return objectForKey(kEnabledKey).boolValue(); }
-
-void writeEnabled(bool enabled) { setObject(PlistValue(enabled), kEnabledKey); }
-
-std::vector<std::string> readIdentifierList(const std::string& key) {
-  std::vector<std::string> list;
-  PlistValue stored = objectForKey(key);
-  if (const PlistValue::Array* array = stored.asArray()) {
-    for (const PlistValue& element : *array)
-      if (const std::string* identifier = element.asString()) list.push_back(*identifier);
-  }
-  return list;
-}
-
-void writeIdentifierList(const std::string& key, const std::vector<std::string>& list) {
-  PlistValue::Array array(list.begin(), list.end());
-  setObject(PlistValue(std::move(array)), key);
-}
-
-void removeIdentifierList(const std::string& key) { setObject(PlistValue(), key); }
 
 void removeDomain() {
   NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(kDomain);

@@ -1,8 +1,11 @@
 #include "platform/foundation/NSString.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
+
+#include <memory>
 
 namespace {
 
@@ -13,6 +16,31 @@ icu::UnicodeString decomposed(const std::string& text) {
   if (U_FAILURE(status)) return source;
   icu::UnicodeString result = nfd->normalize(source, status);
   return U_FAILURE(status) ? source : result;
+}
+
+std::u16string utf16(const icu::UnicodeString& value) {
+  return std::u16string(reinterpret_cast<const char16_t*>(value.getBuffer()), static_cast<std::size_t>(value.length()));
+}
+
+// The extended grapheme cluster boundaries of `text`, one flag per UTF-16 position
+// and one for the end. Without ICU's break rules every position counts, which
+// makes containment the plain substring test.
+std::vector<bool> characterBoundaries(const icu::UnicodeString& text) {
+  std::vector<bool> boundaries(static_cast<std::size_t>(text.length()) + 1, false);
+  // Making a break iterator loads its rules: one per thread, reused.
+  thread_local std::unique_ptr<icu::BreakIterator> characters = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    return U_FAILURE(status) ? nullptr : std::move(made);
+  }();
+  if (!characters) {
+    boundaries.assign(boundaries.size(), true);
+    return boundaries;
+  }
+  characters->setText(text);
+  for (int32_t at = characters->first(); at != icu::BreakIterator::DONE; at = characters->next())
+    boundaries[static_cast<std::size_t>(at)] = true;
+  return boundaries;
 }
 
 }  // namespace
@@ -32,8 +60,7 @@ std::string NSStringLowercase(const std::string& text) {
 }
 
 bool NSStringContains(const std::string& text, const std::string& needle) {
-  if (needle.empty()) return false;
-  return decomposed(text).indexOf(decomposed(needle)) >= 0;
+  return NSStringSearchTextContains(NSStringPrepareSearchText(text), NSStringPrepareSearchText(needle));
 }
 
 std::string NSStringDecomposed(const std::string& text) {
@@ -42,9 +69,21 @@ std::string NSStringDecomposed(const std::string& text) {
   return result;
 }
 
-std::u16string NSStringSortKey(const std::string& text) {
+std::u16string NSStringSortKey(const std::string& text) { return utf16(decomposed(text)); }
+
+NSStringSearchText NSStringPrepareSearchText(const std::string& text) {
   icu::UnicodeString value = decomposed(text);
-  return std::u16string(reinterpret_cast<const char16_t*>(value.getBuffer()), static_cast<std::size_t>(value.length()));
+  return {utf16(value), characterBoundaries(value)};
 }
 
-std::u16string NSStringSearchKey(const std::string& text) { return NSStringSortKey(NSStringLowercase(text)); }
+bool NSStringSearchTextContains(const NSStringSearchText& text, const NSStringSearchText& needle) {
+  const std::u16string& wanted = needle.characters;
+  if (wanted.empty()) return false;
+  // Canonically equivalent texts have the same decomposition; a match counts only
+  // when it starts and ends where composed characters of the text do.
+  for (std::size_t at = text.characters.find(wanted); at != std::u16string::npos;
+       at = text.characters.find(wanted, at + 1)) {
+    if (text.boundaries[at] && text.boundaries[at + wanted.size()]) return true;
+  }
+  return false;
+}

@@ -3,7 +3,7 @@
 #include "platform/objc/Class.h"
 
 #include <algorithm>
-#include <sstream>
+#include <string_view>
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UILabel, UIView, )
 
@@ -39,27 +39,40 @@ std::shared_ptr<UIColor> UILabel::currentTextColor() const {
   return textColor_;
 }
 
+namespace {
+
+// The white space that separates words (a line break ends a paragraph instead).
+bool separatesWords(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+
+}  // namespace
+
 std::vector<std::string> UILabel::linesForWidth(CGFloat width) const {
   std::vector<std::string> lines;
-  std::istringstream paragraphs(text_);
-  std::string paragraph;
-  while (std::getline(paragraphs, paragraph)) {
-    // Greedy word wrap within the width.
-    std::istringstream words(paragraph);
-    std::string word, line;
-    while (words >> word) {
-      std::string candidate = line.empty() ? word : line + " " + word;
+  const auto limit = static_cast<std::size_t>(numberOfLines_);
+  // Each paragraph (text up to a line break) is wrapped greedily: words fill a line
+  // until the next one would pass the width; a word wider than that stands alone.
+  for (std::size_t start = 0; start < text_.size() && (limit == 0 || lines.size() < limit);) {
+    std::size_t end = std::min(text_.find('\n', start), text_.size());
+    std::string line;
+    for (std::size_t at = start; at < end;) {
+      while (at < end && separatesWords(text_[at])) ++at;
+      if (at == end) break;
+      std::size_t wordEnd = at;
+      while (wordEnd < end && !separatesWords(text_[wordEnd])) ++wordEnd;
+      std::string_view word(text_.data() + at, wordEnd - at);
+      std::string candidate = line.empty() ? std::string(word) : line + " " + std::string(word);
       if (!line.empty() && font_->widthOfText(candidate) > width) {
-        lines.push_back(line);
+        lines.push_back(std::move(line));
         line = word;
       } else {
-        line = candidate;
+        line = std::move(candidate);
       }
+      at = wordEnd;
     }
-    lines.push_back(line);
+    lines.push_back(std::move(line));
+    start = end + 1;
   }
-  if (numberOfLines_ > 0 && static_cast<long>(lines.size()) > numberOfLines_)
-    lines.resize(static_cast<std::size_t>(numberOfLines_));
+  if (limit > 0 && lines.size() > limit) lines.resize(limit);
   return lines;
 }
 

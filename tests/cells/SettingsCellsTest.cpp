@@ -1,8 +1,10 @@
-// The two cells the "Root" rows name: layout and label colours across creation,
-// refresh and tint changes; the switch cell's control, sound and row value.
+// The two cells the "Root" rows name, as the page shows them: how many lines of
+// subtitle each draws, their label colours under the page's tint, the switch row's
+// medium switch, its sound and the row value it keeps.
 
 #include "cells/KavroSwitchTableCell.h"
 #include "cells/KavroTableCell.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -12,47 +14,70 @@ namespace {
 
 bool same(const std::shared_ptr<UIColor>& a, const std::shared_ptr<UIColor>& b) { return UIColorEqual(a, b); }
 
+constexpr const char* kLongSubtitle =
+    "Shows the shortcuts on every application icon of the home screen, the dock and the library included, "
+    "whatever the folder they are in";
+
 class SettingsCellsTest : public RootPageTest {
  protected:
   SettingsCellsTest() {
     PlistValue::Dictionary bare = {{"cellClass", "KavroSwitchTableCell"}, {"key", "flag"},
                                    {"defaults", "com.qelm.kavroprefs"}, {"default", false}};
     PlistValue::Dictionary flag = bare, plain = {{"cellClass", "KavroTableCell"}}, oneLine = plain;
-    flag["subtitle"] = oneLine["subtitle"] = "Sub";
+    flag["subtitle"] = plain["subtitle"] = oneLine["subtitle"] = kLongSubtitle;
     oneLine["lines"] = 1;
     writeRoot({rootItem("PSSwitchCell", "Flag", flag), rootItem("PSSwitchCell", "Bare", bare),
                rootItem("PSButtonCell", "Plain", plain), rootItem("PSStaticTextCell", "One line", oneLine)});
     store(PlistValue::Array{}, "blacklist");  // the domain's file exists: no guide
     openPage();
   }
-  // A cell for a row, made outside the table with another style asked for.
   template <class Cell>
-  std::shared_ptr<Cell> made(long row) {
-    return std::dynamic_pointer_cast<Cell>(alloc<Cell>()->initWithStyle(UITableViewCellStyleValue1, "test", page->specifiers()->at(row)));
+  std::shared_ptr<Cell> shown(long row) {
+    window->layoutIfNeeded();
+    return std::dynamic_pointer_cast<Cell>(page->table()->cellForRowAtIndexPath({0, row}));
+  }
+  // The lines a label draws at its laid-out width.
+  static std::vector<std::string> drawn(const std::shared_ptr<UILabel>& label) {
+    return label->linesForWidth(label->frame().size.width);
   }
 };
 
-TEST_F(SettingsCellsTest, SwitchCellLayoutColoursAndControl) {
-  auto cell = made<KavroSwitchTableCell>(0);
-  EXPECT_EQ(cell->style(), UITableViewCellStyleSubtitle);
-  EXPECT_EQ(cell->detailTextLabel()->text(), "Sub");
-  EXPECT_EQ(cell->detailTextLabel()->numberOfLines(), 2);
-  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), KavroRootListController::accentColor()));
-  cell->refreshCellContentsWithSpecifier(cell->specifier());
+TEST_F(SettingsCellsTest, SwitchRowsShowTheirSubtitleOnUpToTwoLinesAndAMediumSwitchAtTheirEnd) {
+  auto cell = shown<KavroSwitchTableCell>(0);
+  ASSERT_TRUE(cell);
+  EXPECT_EQ(drawn(cell->textLabel()), std::vector<std::string>{"Flag"});
+  auto subtitle = drawn(cell->detailTextLabel());
+  ASSERT_EQ(subtitle.size(), 2u);
+  EXPECT_EQ(subtitle[0].substr(0, 9), "Shows the");
   EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
-  EXPECT_TRUE(same(cell->textLabel()->highlightedTextColor(), UIColor::labelColor()));
-  auto bare = made<KavroSwitchTableCell>(1);
-  EXPECT_EQ(bare->detailTextLabel()->text(), "");
-  bare->setTintColor(UIColor::redColor());
-  EXPECT_TRUE(same(bare->textLabel()->textColor(), UIColor::labelColor()));
-  EXPECT_TRUE(same(bare->textLabel()->highlightedTextColor(), UIColor::labelColor()));
-  EXPECT_TRUE(same(bare->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
+  EXPECT_TRUE(same(cell->textLabel()->textColor(), UIColor::labelColor()));
+  // A tint change (the page tints the window) leaves the label colours alone.
+  window->setTintColor(UIColor::redColor());
+  EXPECT_TRUE(same(cell->textLabel()->textColor(), UIColor::labelColor()));
+  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
+  EXPECT_TRUE(drawn(shown<KavroSwitchTableCell>(1)->detailTextLabel()).empty());  // a row without subtitle
 
   auto control = std::dynamic_pointer_cast<KavroSwitch>(cell->control());
   ASSERT_TRUE(control);
   EXPECT_EQ(control->frame().size, CGSizeMake(40, 30));
-  EXPECT_TRUE(same(control->thumbOnTintColor(), KavroRootListController::accentColor()));
-  EXPECT_EQ(control->delegate().get(), static_cast<KavroSwitchDelegate*>(cell.get()));
+  CGRect row = cell->frameInWindow(), placed = control->frameInWindow();
+  EXPECT_GT(CGRectGetMinX(placed), CGRectGetMidX(row));
+  EXPECT_LE(CGRectGetMaxX(placed), CGRectGetMaxX(row));
+  EXPECT_TRUE(same(control->thumbOnTintColor(), kavro::style::accentColor()));
+}
+
+TEST_F(SettingsCellsTest, PlainRowsShowAsManySubtitleLinesAsTheRowAsksLeftAligned) {
+  auto all = shown<KavroTableCell>(2);
+  auto one = shown<KavroTableCell>(3);
+  ASSERT_TRUE(all && one);
+  EXPECT_GT(drawn(all->detailTextLabel()).size(), 2u);
+  EXPECT_EQ(drawn(one->detailTextLabel()).size(), 1u);
+  EXPECT_EQ(all->detailTextLabel()->textAlignment(), NSTextAlignmentLeft);
+  // The row grows with its lines.
+  EXPECT_GT(all->frame().size.height, one->frame().size.height);
+  // A button row's title would take the tint; these keep the label colours.
+  EXPECT_TRUE(same(all->textLabel()->textColor(), UIColor::labelColor()));
+  EXPECT_TRUE(same(all->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
 }
 
 TEST_F(SettingsCellsTest, SwitchTapsSoundAndDragsDoNotWhileTheRowValueFollows) {
@@ -77,24 +102,6 @@ TEST_F(SettingsCellsTest, SwitchTapsSoundAndDragsDoNotWhileTheRowValueFollows) {
   EXPECT_TRUE(control->isOn());
   EXPECT_EQ(storedFlag("flag"), true);
   EXPECT_EQ(feedbackSounds(), 2);
-}
-
-TEST_F(SettingsCellsTest, PlainCellLinesAlignmentAndColours) {
-  auto cell = made<KavroTableCell>(2);
-  EXPECT_EQ(cell->style(), UITableViewCellStyleSubtitle);
-  EXPECT_EQ(cell->detailTextLabel()->text(), "");
-  EXPECT_EQ(cell->detailTextLabel()->numberOfLines(), 0);
-  EXPECT_EQ(cell->detailTextLabel()->textAlignment(), NSTextAlignmentLeft);
-  EXPECT_FALSE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
-  cell->refreshCellContentsWithSpecifier(cell->specifier());
-  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
-  cell->setTintColor(UIColor::redColor());
-  // A button row's title would take the tint; this cell keeps the label colour.
-  EXPECT_TRUE(same(cell->textLabel()->textColor(), UIColor::labelColor()));
-  EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
-  auto oneLine = std::dynamic_pointer_cast<KavroTableCell>(page->table()->cellForRowAtIndexPath({0, 3}));
-  EXPECT_EQ(oneLine->detailTextLabel()->text(), "Sub");
-  EXPECT_EQ(oneLine->detailTextLabel()->numberOfLines(), 1);
 }
 
 }  // namespace

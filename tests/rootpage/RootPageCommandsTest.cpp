@@ -117,7 +117,7 @@ TEST_F(RootPageCommandsTest, ResetErasesEveryKeyOnlyWhenConfirmed) {
   }
   EXPECT_EQ(feedbackSounds(), 2);  // the reset's and apply's
   EXPECT_EQ(shownAlert(), respringSheet);
-  for (const char* key : {"enabled", "blacklist", "dock"}) EXPECT_TRUE(store::objectForKey(key).isNil()) << key;
+  for (const char* key : {"enabled", "blacklist", "dock"}) EXPECT_TRUE(storedValue(key).isNil()) << key;
   EXPECT_TRUE(page->enableSwitch()->isOn());  // until the page appears again
   pick("Respring");
   reappear();

@@ -2,7 +2,9 @@
 // the rows' symbol icons.
 
 #include "platform/uikit/UIAlertController.h"
+#include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationItem.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +14,30 @@ namespace {
 
 using RootPageConstructionTest = RootPageTest;
 
-TEST_F(RootPageConstructionTest, InitMakesTheSwitchAndFiveBarItemsAroundOneSpacer) {
-  auto made = makePage();
-  EXPECT_FALSE(made->isViewLoaded());
-  EXPECT_EQ(made->enableSwitch()->frame().size, CGSizeMake(50, 40));
-  EXPECT_FALSE(made->enableSwitch()->isOn());
-  EXPECT_TRUE(UIColorEqual(made->enableSwitch()->thumbOnTintColor(), KavroRootListController::accentColor()));
-  EXPECT_TRUE(UIColorEqual(made->enableSwitch()->trackOffTintColor(), UIColor::secondaryLabelColor()));
-  const auto& items = made->navigationItem()->rightBarButtonItems();
-  ASSERT_EQ(items.size(), 5u);
-  EXPECT_TRUE(items[0]->isFixedSpace() && items[0]->width() == 2.0);
-  EXPECT_EQ(items, (std::vector{items[0], made->apply(), items[0], made->info(), items[0]}));
-  auto symbol = [](const auto& item) { return std::dynamic_pointer_cast<UIButton>(item->customView())->backgroundImageForState(0)->symbolName(); };
-  EXPECT_EQ(symbol(made->apply()), "checkmark.circle.fill");
-  EXPECT_EQ(symbol(made->info()), "info.circle.fill");
+TEST_F(RootPageConstructionTest, TheBarShowsApplyAtItsRightEndAndTheGuideButtonBesideIt) {
+  store(PlistValue::Array{}, "blacklist");  // the domain's file exists: no guide
+  openPage();
+  auto bar = navigation->navigationBar();
+  CGRect barFrame = bar->frameInWindow();
+  CGRect apply = page->apply()->customView()->frameInWindow();
+  CGRect info = page->info()->customView()->frameInWindow();
+  auto symbol = [](const std::shared_ptr<UIBarButtonItem>& item) {
+    return std::dynamic_pointer_cast<UIButton>(item->customView())->currentBackgroundImage()->symbolName();
+  };
+  EXPECT_EQ(symbol(page->apply()), "checkmark.circle.fill");
+  EXPECT_EQ(symbol(page->info()), "info.circle.fill");
+  // 30-point buttons in the bar's top row, 2-point spaces beside each.
+  EXPECT_EQ(apply.size, CGSizeMake(30, 30));
+  EXPECT_EQ(info.size, CGSizeMake(30, 30));
+  EXPECT_EQ(CGRectGetMidY(apply), CGRectGetMinY(barFrame) + UINavigationBar::kStandardHeight / 2);
+  EXPECT_EQ(CGRectGetMaxX(barFrame) - CGRectGetMaxX(apply), UINavigationBar::kEdgeMargin + 2);
+  EXPECT_EQ(CGRectGetMinX(apply) - CGRectGetMaxX(info), UINavigationBar::kItemSpacing + 2);
+  EXPECT_TRUE(UIColorEqual(page->apply()->tintColor(), style::accentColor()));
+  EXPECT_TRUE(UIColorEqual(page->info()->tintColor(), style::accentColor()));
+  // The header's switch is the large one, off until the store says otherwise.
+  EXPECT_EQ(page->enableSwitch()->frame().size, CGSizeMake(50, 40));
+  EXPECT_FALSE(page->enableSwitch()->isOn());
+  EXPECT_TRUE(UIColorEqual(page->enableSwitch()->thumbOnTintColor(), style::accentColor()));
 }
 
 TEST_F(RootPageConstructionTest, BarButtonsActOnlyOnATouchThatEndsInside) {
@@ -66,7 +78,7 @@ TEST_F(RootPageConstructionTest, SpecifiersLoadOnceAndRebuildEverySymbolIcon) {
   auto iconOf = [&](std::size_t row) { return std::dynamic_pointer_cast<UIImage>((*rows)[row]->objectPropertyForKey("iconImage")); };
   ASSERT_TRUE(iconOf(0));
   EXPECT_EQ(iconOf(0)->symbolName(), "trash.fill");
-  EXPECT_TRUE(UIColorEqual(iconOf(0)->tintColor(), KavroRootListController::accentColor()));
+  EXPECT_TRUE(UIColorEqual(iconOf(0)->tintColor(), style::accentColor()));
   auto configuration = iconOf(0)->symbolConfiguration();
   EXPECT_EQ(configuration->pointSize(), 25.0);
   EXPECT_EQ(configuration->weight(), UIImageSymbolWeightSemibold);

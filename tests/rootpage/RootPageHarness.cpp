@@ -84,6 +84,10 @@ void RootPageTest::store(const PlistValue& value, const std::string& key) {
   ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(value, key, store::kDomain));
 }
 
+PlistValue RootPageTest::storedValue(const std::string& key) {
+  return NSUserDefaults::standardUserDefaults()->objectForKey(key, store::kDomain);
+}
+
 PlistValue rootItem(const std::string& cell, const std::string& label, PlistValue::Dictionary extra) {
   extra["cell"] = cell;
   if (!label.empty()) extra["label"] = label;

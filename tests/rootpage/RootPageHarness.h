@@ -33,6 +33,8 @@ class RootPageTest : public DeviceTest {
   // A stored boolean; nullopt when the key is absent or holds another type.
   std::optional<bool> storedFlag(const std::string& key);
   void store(const PlistValue& value, const std::string& key);
+  // The stored object under `key`, or nil.
+  PlistValue storedValue(const std::string& key);
 
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UINavigationController> navigation;

@@ -80,11 +80,18 @@ TEST_F(RootPageHeaderTest, SectionHeadersAndFootersForOneTwoAndThreeGroups) {
       auto footer = std::dynamic_pointer_cast<UILabel>(page->viewForFooterInSection(table, section));
       ASSERT_EQ(bool(footer), section == last);
     }
-    auto text = std::dynamic_pointer_cast<UILabel>(page->viewForFooterInSection(table, last))->attributedText();
-    EXPECT_EQ(text->string(), "Kavro\nVersion 1.0.0");
-    auto font = [&](std::size_t at) { return std::dynamic_pointer_cast<UIFont>(text->attributeAtIndex(NSFontAttributeName, at)); };
-    EXPECT_TRUE(font(4)->isEqual(*UIFont::systemFontOfSize(18, UIFontWeightSemibold)));
-    EXPECT_TRUE(font(text->length() - 1)->isEqual(*UIFont::systemFontOfSize(12, UIFontWeightRegular)));
+    // The footer: the title over the version line, centred, each in its own font.
+    auto footer = std::dynamic_pointer_cast<UILabel>(page->viewForFooterInSection(table, last));
+    EXPECT_EQ(footer->linesForWidth(footer->frame().size.width), (std::vector<std::string>{"Kavro", "Version 1.0.0"}));
+    EXPECT_EQ(footer->textAlignment(), NSTextAlignmentCenter);
+    auto runs = footer->attributedText()->runs();
+    ASSERT_EQ(runs.size(), 3u);
+    auto font = [&](std::size_t run) { return std::dynamic_pointer_cast<UIFont>(runs[run].attributes.at(NSFontAttributeName)); };
+    EXPECT_EQ(runs[0].range, NSMakeRange(0, 5));
+    EXPECT_TRUE(font(0)->isEqual(*UIFont::systemFontOfSize(18, UIFontWeightSemibold)));
+    EXPECT_TRUE(runs[1].attributes.empty());  // the line break
+    EXPECT_EQ(runs[2].range, NSMakeRange(6, 13));
+    EXPECT_TRUE(font(2)->isEqual(*UIFont::systemFontOfSize(12, UIFontWeightRegular)));
   }
 }
 

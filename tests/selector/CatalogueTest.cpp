@@ -41,7 +41,7 @@ TEST_F(CatalogueTest, LeavesOutHiddenAndExcludedApplicationsAndSortsByName) {
 
 TEST_F(CatalogueTest, IsBuiltOncePerPickerAndHiddenListedApplicationsStillShowAsCurrent) {
   install({{"com.example.a", "Alpha"}, {"com.example.h", "Hidden", {"hidden"}}});
-  kavro::store::writeIdentifierList("blacklist", {"com.example.h", "com.example.unknown"});
+  storeList("blacklist", {"com.example.h", "com.example.unknown"});
   openPicker("blacklist");
   EXPECT_EQ(rowTexts(1), (std::vector<std::string>{"Alpha"}));
   // Current rows resolve stored identifiers themselves: hidden and unknown ones too.

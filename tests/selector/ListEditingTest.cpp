@@ -28,7 +28,7 @@ TEST_F(ListEditingTest, TapsAddAtTheEndAndRemoveEveryOccurrence) {
   EXPECT_EQ(checkedTexts(), (Names{"Xylo", "Zinc"}));
 
   // A list written elsewhere with duplicates: a tap on a checked row removes them all.
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x", "com.example.y", "com.example.x"});
+  storeList("blacklist", {"com.example.x", "com.example.y", "com.example.x"});
   picker->tableView()->reloadData();
   tapRow(1, 0);
   EXPECT_EQ(stored("blacklist"), (Names{"com.example.y"}));
@@ -37,12 +37,12 @@ TEST_F(ListEditingTest, TapsAddAtTheEndAndRemoveEveryOccurrence) {
   EXPECT_EQ(stored("blacklist"), (Names{"com.example.y"}));
   // Removing the last one leaves an empty array under the key.
   tapRow(1, 1);
-  EXPECT_TRUE(kavro::store::objectForKey("blacklist").isArray());
+  EXPECT_TRUE(storedValue("blacklist").isArray());
   EXPECT_TRUE(stored("blacklist").empty());
 }
 
 TEST_F(ListEditingTest, ASwipeRemovesOneRowAndTellsTheTableItIsDone) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x", "com.example.y", "com.example.x"});
+  storeList("blacklist", {"com.example.x", "com.example.y", "com.example.x"});
   openPicker("blacklist");
   swipeRow(0, 0);
   EXPECT_EQ(stored("blacklist"), (Names{"com.example.y", "com.example.x"}));
@@ -53,7 +53,7 @@ TEST_F(ListEditingTest, ASwipeRemovesOneRowAndTellsTheTableItIsDone) {
 }
 
 TEST_F(ListEditingTest, MovesStayInCurrentApplications) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x", "com.example.y", "com.example.z"});
+  storeList("blacklist", {"com.example.x", "com.example.y", "com.example.z"});
   openPicker("blacklist");
   tapButton("arrow.up.and.down.circle.fill");
   auto table = picker->tableView();
@@ -71,24 +71,31 @@ TEST_F(ListEditingTest, MovesStayInCurrentApplications) {
   EXPECT_FALSE(table->isEditing());
 }
 
+TEST_F(ListEditingTest, ResetOfAnAbsentListMakesNoFile) {
+  openPicker("blacklist");
+  tapButton("arrow.triangle.2.circlepath.circle.fill");
+  EXPECT_FALSE(kavro::store::preferencesFileExists());
+  EXPECT_TRUE(checkedTexts().empty());
+}
+
 TEST_F(ListEditingTest, ResetRemovesOnlyItsOwnKey) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x"});
-  kavro::store::writeIdentifierList("com.example.other", {"com.example.y"});
+  storeList("blacklist", {"com.example.x"});
+  storeList("com.example.other", {"com.example.y"});
   kavro::store::writeEnabled(true);
   openPicker("blacklist");
   tapButton("arrow.triangle.2.circlepath.circle.fill");
-  EXPECT_TRUE(kavro::store::objectForKey("blacklist").isNil());
+  EXPECT_TRUE(storedValue("blacklist").isNil());
   EXPECT_EQ(stored("com.example.other"), (Names{"com.example.y"}));
   EXPECT_TRUE(kavro::store::readEnabled());
   EXPECT_TRUE(checkedTexts().empty());
 }
 
 TEST_F(ListEditingTest, AListChangedElsewhereOrStoredWronglyNeverBreaksThePicker) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x", "com.example.y", "com.example.z"});
+  storeList("blacklist", {"com.example.x", "com.example.y", "com.example.z"});
   openPicker("blacklist");
   auto table = picker->tableView();
   // Another process shortens the list after the table counted its rows.
-  kavro::store::writeIdentifierList("blacklist", {"com.example.x"});
+  storeList("blacklist", {"com.example.x"});
   auto cell = picker->cellForRowAtIndexPath(table, {0, 2});
   EXPECT_EQ(cell->textLabel()->text(), "");
   picker->moveRowAtIndexPath(table, {0, 2}, {0, 0});
@@ -108,7 +115,7 @@ TEST_F(ListEditingTest, AListChangedElsewhereOrStoredWronglyNeverBreaksThePicker
   NSUserDefaults::standardUserDefaults()->setObject(PlistValue("oops"), "blacklist", kavro::store::kDomain);
   table->reloadData();
   EXPECT_TRUE(rowTexts(0).empty());
-  EXPECT_EQ(kavro::store::objectForKey("blacklist"), PlistValue("oops"));
+  EXPECT_EQ(storedValue("blacklist"), PlistValue("oops"));
   tapRow(1, 0);
   EXPECT_EQ(stored("blacklist"), (Names{"com.example.x"}));
 }

@@ -5,6 +5,7 @@
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIBarButtonItem.h"
+#include "platform/foundation/NSUserDefaults.h"
 #include "store/KavroPreferences.h"
 
 #include <fstream>
@@ -119,11 +120,23 @@ std::vector<std::string> PickerTest::checkedTexts() {
 }
 
 std::vector<std::string> PickerTest::stored(const std::string& key) {
-  PlistValue value = kavro::store::objectForKey(key);
+  PlistValue value = storedValue(key);
   std::vector<std::string> list;
   if (const PlistValue::Array* array = value.asArray())
     for (auto& element : *array) list.push_back(element.stringOr("<" + std::string(PlistValue::typeName(element.type())) + ">"));
   return list;
+}
+
+PlistValue PickerTest::storedValue(const std::string& key) {
+  return NSUserDefaults::standardUserDefaults()->objectForKey(key, kavro::store::kDomain);
+}
+
+void PickerTest::store(const PlistValue& value, const std::string& key) {
+  ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(value, key, kavro::store::kDomain));
+}
+
+void PickerTest::storeList(const std::string& key, const std::vector<std::string>& identifiers) {
+  store(PlistValue(PlistValue::Array(identifiers.begin(), identifiers.end())), key);
 }
 
 }  // namespace kavro::test

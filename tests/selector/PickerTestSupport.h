@@ -39,6 +39,10 @@ class PickerTest : public DeviceTest {
   std::vector<std::string> rowTexts(long section);
   std::vector<std::string> checkedTexts();
   std::vector<std::string> stored(const std::string& key);
+  // The stored object under `key`, or nil; storing as another process would.
+  PlistValue storedValue(const std::string& key);
+  void store(const PlistValue& value, const std::string& key);
+  void storeList(const std::string& key, const std::vector<std::string>& identifiers);
 
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UIViewController> root;

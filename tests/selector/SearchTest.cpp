@@ -36,7 +36,7 @@ class SearchTest : public PickerTest {
 };
 
 TEST_F(SearchTest, QueriesMatchNamesIgnoringCaseAndEmptyMatchesNothing) {
-  kavro::store::writeIdentifierList("blacklist", {"com.example.maps"});
+  storeList("blacklist", {"com.example.maps"});
   device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
   EXPECT_TRUE(picker->searching());
   EXPECT_TRUE(rowTexts(1).empty());
@@ -72,6 +72,31 @@ TEST_F(SearchTest, ATapOnAResultEndsTheSearchStateButLeavesDone) {
   EXPECT_EQ(rowTexts(1).size(), 3u);
   EXPECT_EQ(rightButton(), "Done");
   EXPECT_EQ(searchBar->text(), "maps");
+}
+
+TEST_F(SearchTest, AccentsCountAndEitherSpellingOfAnAccentedQueryFindsBoth) {
+  closePicker();
+  install({{"com.example.cafe", "Caf\xC3\xA9"},                // "Café", composed
+           {"com.example.noir", "Cafe\xCC\x81 Noir"},          // "Café Noir", e + combining acute
+           {"com.example.teria", "Cafeteria"},
+           {"com.example.greek", "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC"}});  // Ελληνικά
+  openPicker("blacklist");
+  searchBar = picker->searchController()->searchBar();
+  device().dispatch(settings(), [&] { searchBar->becomeFirstResponder(); });
+  auto results = [&](const std::string& query) {
+    device().dispatch(settings(), [&] {
+      while (!searchBar->text().empty()) searchBar->deleteBackward();
+      searchBar->insertText(query);
+    });
+    return rowTexts(1);
+  };
+  const Names both = {"Caf\xC3\xA9", "Cafe\xCC\x81 Noir"};
+  EXPECT_EQ(results("cafe"), Names{"Cafeteria"});
+  EXPECT_EQ(results("caf\xC3\xA9"), both);
+  EXPECT_EQ(results("cafe\xCC\x81"), both);
+  EXPECT_EQ(results("CAF\xC3\x89"), both);  // "CAFÉ": letter case is ignored
+  EXPECT_TRUE(results("\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xB1").empty());  // ελληνικα
+  EXPECT_EQ(results("\xCE\xB9\xCE\xBA\xCE\xAC").size(), 1u);  // ικά
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "selector/KavroApplicationCatalogue.h"
+#include "selector/ApplicationCatalogue.h"
 
 #include "platform/foundation/NSString.h"
 #include "platform/mobilecoreservices/LSApplicationProxy.h"
@@ -51,21 +51,22 @@ ApplicationList buildCatalogue(const ApplicationList& installed) {
   return catalogue;
 }
 
-std::vector<std::u16string> searchKeys(const ApplicationList& catalogue) {
-  std::vector<std::u16string> keys;
+std::vector<NSStringSearchText> searchKeys(const ApplicationList& catalogue) {
+  std::vector<NSStringSearchText> keys;
   keys.reserve(catalogue.size());
   for (const auto& application : catalogue)
-    keys.push_back(application->hasLocalizedName() ? NSStringSearchKey(application->localizedName()) : std::u16string());
+    keys.push_back(application->hasLocalizedName() ? NSStringPrepareSearchText(NSStringLowercase(application->localizedName()))
+                                                   : NSStringSearchText{});
   return keys;
 }
 
-ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<std::u16string>& keys,
+ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<NSStringSearchText>& keys,
                                 const std::string& query) {
   ApplicationList result;
-  std::u16string needle = NSStringSearchKey(query);
-  if (needle.empty()) return result;
+  NSStringSearchText needle = NSStringPrepareSearchText(NSStringLowercase(query));
+  if (needle.characters.empty()) return result;
   for (std::size_t i = 0; i < catalogue.size() && i < keys.size(); ++i)
-    if (!keys[i].empty() && keys[i].find(needle) != std::u16string::npos) result.push_back(catalogue[i]);
+    if (NSStringSearchTextContains(keys[i], needle)) result.push_back(catalogue[i]);
   return result;
 }
 
