@@ -12,7 +12,6 @@
 // `width` and `height` are the symbol's natural size in points at point size 17;
 // a configured point size scales both.
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,22 +28,5 @@ struct SymbolArtwork {
 const SymbolArtwork* systemSymbolArtwork(const std::string& name);
 // Every name the catalogue knows, in catalogue order.
 std::vector<std::string> systemSymbolNames();
-
-// Path data flattened to closed polygons, for renderers and checks that cannot hand
-// the path to an SVG engine.
-struct SymbolPoint {
-  double x;
-  double y;
-};
-using SymbolContour = std::vector<SymbolPoint>;
-
-// Parses SVG path data (all commands of the SVG 1.1 path grammar, absolute and
-// relative) and flattens curves and arcs to within `tolerance` view-box units. Every
-// subpath is returned closed, as filling treats it. Gives nothing, with a message
-// in `error`, for malformed data: an unknown command, a missing or partial argument
-// group, a bad number or arc flag, or a path that does not start with a move.
-std::optional<std::vector<SymbolContour>> flattenSymbolPath(const std::string& svgPath,
-                                                            double tolerance = 0.05,
-                                                            std::string* error = nullptr);
 
 }  // namespace kavro::uikit

@@ -64,28 +64,23 @@ void UIViewController::beginAppearanceTransition(bool isAppearing, bool animated
     appearanceAnimated_ = animated;
     viewWillDisappear(animated);
   }
-  forwardAppearance(isAppearing, animated, true);
+  for (auto& child : childrenForAppearanceForwarding()) child->beginAppearanceTransition(isAppearing, animated);
 }
 
 void UIViewController::endAppearanceTransition() {
   if (appearance_ == Appearance::appearing) {
     appearance_ = Appearance::appeared;
     viewDidAppear(appearanceAnimated_);
-    forwardAppearance(true, appearanceAnimated_, false);
+    endChildrenAppearanceTransitions();
   } else if (appearance_ == Appearance::disappearing) {
     appearance_ = Appearance::disappeared;
     viewDidDisappear(appearanceAnimated_);
-    forwardAppearance(false, appearanceAnimated_, false);
+    endChildrenAppearanceTransitions();
   }
 }
 
-void UIViewController::forwardAppearance(bool isAppearing, bool animated, bool begin) {
-  for (auto& child : childrenForAppearanceForwarding()) {
-    if (begin)
-      child->beginAppearanceTransition(isAppearing, animated);
-    else
-      child->endAppearanceTransition();
-  }
+void UIViewController::endChildrenAppearanceTransitions() {
+  for (auto& child : childrenForAppearanceForwarding()) child->endAppearanceTransition();
 }
 
 std::vector<std::shared_ptr<UIViewController>> UIViewController::childrenForAppearanceForwarding() const {

@@ -125,7 +125,9 @@ class UIViewController : public UIResponder {
 
  private:
   enum class Appearance { disappeared, appearing, appeared, disappearing };
-  void forwardAppearance(bool isAppearing, bool animated, bool begin);
+  // Ends the appearance transitions that beginAppearanceTransition began in the
+  // children it forwards to.
+  void endChildrenAppearanceTransitions();
   void finishPresentation(const std::shared_ptr<UIViewController>& presented, bool animated,
                           std::function<void()> completion);
   std::shared_ptr<UIViewController> presentationHost();

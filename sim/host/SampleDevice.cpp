@@ -128,10 +128,10 @@ bool isEmptyFolder(const fs::path& folder) {
   return fs::is_empty(folder, error) && !error;
 }
 
-// Copies the sample into `destination`, leaving out its README. With `keepExisting`
-// no file that is already there is touched (completing a device); otherwise the
-// destination is a fresh folder.
-void copySample(const fs::path& sample, const fs::path& destination, bool keepExisting) {
+// Walks the sample's files (its README left out), making each folder under
+// `destination` and handing `copy` each file with its place there.
+template <class Copy>
+void forEachSampleFile(const fs::path& sample, const fs::path& destination, Copy&& copy) {
   std::error_code error;
   fs::recursive_directory_iterator entries(sample, error);
   if (error) fail("cannot read the sample device", sample, error);
@@ -141,19 +141,29 @@ void copySample(const fs::path& sample, const fs::path& destination, bool keepEx
     fs::path relative = entry.path().lexically_relative(sample);
     if (entries.depth() == 0 && relative == kSampleReadme) continue;
     fs::path target = destination / relative;
-    if (entry.is_directory(error)) {
+    if (entry.is_directory(error))
       makeFolders(target);
-    } else if (entry.is_regular_file(error)) {
-      if (keepExisting && fs::exists(fs::symlink_status(target, error))) continue;
-      std::string bytes = readRequiredFile(entry.path(), "the sample device file");
-      if (keepExisting) {
-        makeFolders(target.parent_path());
-        replaceFile(target, bytes);
-      } else {
-        writeFile(target, bytes, false);
-      }
-    }
+    else if (entry.is_regular_file(error))
+      copy(entry.path(), target);
   }
+}
+
+// Copies the sample into a fresh folder.
+void copySample(const fs::path& sample, const fs::path& destination) {
+  forEachSampleFile(sample, destination, [](const fs::path& source, const fs::path& target) {
+    writeFile(target, readRequiredFile(source, "the sample device file"), false);
+  });
+}
+
+// Completes a device with the sample's files it lacks; no file already there is touched.
+void addMissingSampleFiles(const fs::path& sample, const fs::path& destination) {
+  forEachSampleFile(sample, destination, [](const fs::path& source, const fs::path& target) {
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(target, error))) return;
+    std::string bytes = readRequiredFile(source, "the sample device file");
+    makeFolders(target.parent_path());
+    replaceFile(target, bytes);
+  });
 }
 
 bool processIsRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
@@ -192,7 +202,7 @@ void createFromSample(const fs::path& folder, const fs::path& sample) {
   fs::remove_all(temporary, error);
   try {
     makeFolders(temporary);
-    copySample(sample, temporary, false);
+    copySample(sample, temporary);
     markCreated(temporary);
   } catch (...) {
     fs::remove_all(temporary, error);
@@ -275,7 +285,7 @@ void prepareDevice(const fs::path& requestedFolder, const DeviceSources& sources
     if (!exists || isEmptyFolder(folder)) {
       createFromSample(folder, sources.sampleDevice);
     } else {
-      copySample(sources.sampleDevice, folder, true);
+      addMissingSampleFiles(sources.sampleDevice, folder);
       markCreated(folder);
     }
   }

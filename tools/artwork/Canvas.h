@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/uikit/SymbolPathFlattening.h"
 #include "platform/uikit/SystemSymbolCatalogue.h"
 
 namespace kavro::artwork {

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <set>
 
+#include "platform/uikit/SymbolPathFlattening.h"
 #include "platform/uikit/SystemSymbolCatalogue.h"
 
 namespace kavro::uikit {
