@@ -4,6 +4,7 @@
 #include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIScrollViewPrivate.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITouchPrivate.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include "platform/objc/Class.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UIGestureRecognizerPrivate.h"
 #include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIView.h"
 

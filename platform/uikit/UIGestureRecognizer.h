@@ -107,16 +107,3 @@ class UILongPressGestureRecognizer : public UIGestureRecognizer {
   CGPoint start_{};
   platform::RunLoop::Handle timer_ = 0;
 };
-
-namespace kavro::uikit {
-struct GestureRecognizerInternals {
-  static void attach(UIGestureRecognizer& recognizer, const std::shared_ptr<UIView>& view) {
-    recognizer.view_ = view;
-  }
-  // Whether the recogniser has taken the touch over (so the view's touches are cancelled).
-  static bool hasRecognized(const UIGestureRecognizer& recognizer);
-  static bool hasFailed(const UIGestureRecognizer& recognizer) {
-    return recognizer.state_ == UIGestureRecognizerStateFailed;
-  }
-};
-}  // namespace kavro::uikit

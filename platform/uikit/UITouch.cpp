@@ -2,6 +2,7 @@
 
 #include "platform/objc/Class.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UITouchPrivate.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 

@@ -52,17 +52,3 @@ class UITouch : public NSObject {
   long tapCount_ = 1;
   std::vector<std::shared_ptr<UIGestureRecognizer>> gestureRecognizers_;
 };
-
-namespace kavro::uikit {
-struct TouchInternals {
-  static void begin(UITouch& touch, const std::shared_ptr<UIWindow>& window, CGPoint location,
-                    double time);
-  static void setView(UITouch& touch, const std::shared_ptr<UIView>& view) { touch.view_ = view; }
-  static void moveTo(UITouch& touch, CGPoint location, double time);
-  static void setPhase(UITouch& touch, UITouchPhase phase, double time);
-  static void setRecognizers(UITouch& touch, std::vector<std::shared_ptr<UIGestureRecognizer>> list) {
-    touch.gestureRecognizers_ = std::move(list);
-  }
-  static CGPoint windowLocation(const UITouch& touch) { return touch.location_; }
-};
-}  // namespace kavro::uikit

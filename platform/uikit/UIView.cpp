@@ -4,6 +4,7 @@
 #include "platform/objc/Class.h"
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UIGestureRecognizerPrivate.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIViewPrivate.h"
 #include "platform/uikit/UIWindow.h"

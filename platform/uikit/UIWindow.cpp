@@ -5,8 +5,10 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UIGestureRecognizerPrivate.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITouchPrivate.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <algorithm>
