@@ -24,6 +24,7 @@ const state = {
   clock: null, // {t, at}: the device's clock at a moment of performance.now()
   appearance: 'light',
   connected: false,
+  picturesLoaded: 0, // pictures that finished loading: one may show in a kept picture's place
   stats: { framesReceived: 0, framesDrawn: 0, lastDrawn: 0, times: [], history: [], refused: 0 },
 };
 // How the phone sits in the window: its scale, the display's pixel ratio, and
@@ -150,6 +151,7 @@ async function loadSymbols() {
       for (const [name, [width, height, path]] of Object.entries(symbols)) {
         state.symbols.set(name, { width, height, svg: path, path: null });
       }
+      state.picturesLoaded++;
       state.dirty = true;
       return;
     } catch (error) {
@@ -169,7 +171,10 @@ function image(url) {
   let element = state.images.get(url);
   if (!element) {
     element = new Image();
-    element.onload = () => (state.dirty = true);
+    element.onload = () => {
+      state.picturesLoaded++;
+      state.dirty = true;
+    };
     // A picture the server no longer has is asked for again with a later frame.
     element.onerror = () => setTimeout(() => state.images.delete(url), 1000);
     element.src = url;
@@ -297,6 +302,45 @@ function acquireLayer(scale) {
   return layer;
 }
 
+// The picture of everything up to and including the last material of a frame
+// (what a sheet's backdrop covers: the page behind, the dimming, the blur), kept
+// while the frame's text up to there stays the same; a frame that keeps it starts
+// from this picture and draws only what lies over the material.
+const underMaterial = { canvas: document.createElement('canvas'), key: null };
+
+// The last material of a frame drawn straight onto the screen (no ancestor in an
+// offscreen group), with its index among the frame's materials and the chain of
+// views down to it; null when there is none.
+function lastMaterial(frame) {
+  if (frame.lastMaterial !== undefined) return frame.lastMaterial;
+  let found = null;
+  let index = 0;
+  const chain = [];
+  const visit = (view, grouped) => {
+    if (view.hidden || (view.a !== undefined && view.a <= 0.001)) return;
+    chain.push(view);
+    if (view.material) {
+      if (!grouped) found = { view, index, chain: new Set(chain) };
+      index++;
+    }
+    const groups = view.a !== undefined && view.kids && view.kids.length > 0;
+    for (const kid of view.kids || []) visit(kid, grouped || groups);
+    chain.pop();
+  };
+  visit(frame.root, false);
+  frame.lastMaterial = found;
+  return found;
+}
+
+function underMaterialKey(frame, found, scale, width, height) {
+  const places = materialPlaces(frame);
+  if (!frame.text || places.start < 0 || found.index >= places.at.length) return null;
+  // Pictures that loaded since, and a blinking caret, may show under the material.
+  const caret = hasCaret(frame.root) ? Math.floor(performance.now() / 530) % 2 : '';
+  return `${width}x${height},${scale},${state.picturesLoaded},${caret},` +
+    `${JSON.stringify(found.view.material)},${frame.text.slice(places.start, places.at[found.index])}`;
+}
+
 function draw() {
   // Device pixels per point: the display's ratio times the phone's scale on the page.
   const scale = layout.pixelRatio * layout.scale;
@@ -306,11 +350,18 @@ function draw() {
     canvas.width = width;
     canvas.height = height;
   }
-  context.setTransform(1, 0, 0, 1, 0, 0);
-  context.fillStyle = '#000';
-  context.fillRect(0, 0, width, height);
-  context.setTransform(scale, 0, 0, scale, 0, 0);
   const frame = state.frame;
+  const found = frame && frame.root ? lastMaterial(frame) : null;
+  const key = found ? underMaterialKey(frame, found, scale, width, height) : null;
+  const reuse = key !== null && key === underMaterial.key;
+  context.setTransform(1, 0, 0, 1, 0, 0);
+  if (reuse) {
+    context.drawImage(underMaterial.canvas, 0, 0);
+  } else {
+    context.fillStyle = '#000';
+    context.fillRect(0, 0, width, height);
+  }
+  context.setTransform(scale, 0, 0, scale, 0, 0);
   if (frame && frame.root) {
     const drawing = {
       scale,
@@ -324,6 +375,8 @@ function draw() {
       // what lies behind a material changes with them.
       missing: 0,
       carets: 0,
+      // Drawing up to the last material: from the kept picture (`reuse`), or keeping it.
+      under: found && key !== null ? { ...found, key, reuse, skipping: reuse } : null,
     };
     drawView(context, frame.root, drawing);
   }
@@ -336,8 +389,13 @@ function drawView(target, view, drawing) {
   const alpha = view.a === undefined ? 1 : view.a;
   if (alpha <= 0.001) return;
   const [x, y, width, height] = view.f;
+  // While the kept picture stands for what comes before the last material, only the
+  // views on the way to it are visited, for their clipping, and nothing is painted.
+  const under = drawing.under;
+  const skipping = under !== null && under.skipping;
+  if (skipping && !under.chain.has(view)) return;
 
-  if (view.sheet) {
+  if (view.sheet && !skipping) {
     // The page behind a sheet dims as the sheet comes up.
     target.save();
     target.fillStyle = view.sheet.dim;
@@ -355,7 +413,7 @@ function drawView(target, view, drawing) {
   const sheetRadius = view.sheet ? view.sheet.radius : 0;
   const radius = view.r || sheetRadius;
   const corners = viewCorners(view);
-  if (view.bg || view.shadow) {
+  if ((view.bg || view.shadow) && !skipping) {
     into.save();
     if (view.shadow) {
       const [opacity, dx, dy, blur, color] = view.shadow;
@@ -371,7 +429,53 @@ function drawView(target, view, drawing) {
     }
     into.restore();
   }
-  if (view.material) drawMaterial(into, view, drawing);
+  if (view.material && under !== null && view === under.view) {
+    if (under.reuse) {
+      // The kept picture, drawn first, holds everything up to here.
+      under.skipping = false;
+      drawing.materials = under.index + 1;
+    } else {
+      drawMaterial(into, view, drawing);
+      keepUnderMaterial(into.canvas, under.key);
+    }
+  } else if (view.material && !skipping) {
+    drawMaterial(into, view, drawing);
+  }
+  if (skipping && view !== under.view) {
+    // An ancestor of the material: its own painting is in the kept picture.
+  } else {
+    drawViewContent(into, view, drawing, radius, corners);
+  }
+  drawKids(into, view, drawing, x, y, width, height, radius, corners, sheetRadius);
+  into.restore();
+
+  if (layer) {
+    drawing.inLayer--;
+    target.save();
+    target.globalAlpha *= alpha;
+    target.setTransform(1, 0, 0, 1, 0, 0);
+    target.drawImage(layer, 0, 0);
+    target.restore();
+    layerPool.push(layer);
+  }
+}
+
+function keepUnderMaterial(source, key) {
+  const kept = underMaterial.canvas;
+  if (kept.width !== source.width || kept.height !== source.height) {
+    kept.width = source.width;
+    kept.height = source.height;
+  }
+  const paint = kept.getContext('2d');
+  paint.clearRect(0, 0, kept.width, kept.height);
+  paint.drawImage(source, 0, 0);
+  underMaterial.key = key;
+}
+
+// What a view draws of its own over its background: border, search glass, text,
+// picture, grip.
+function drawViewContent(into, view, drawing, radius, corners) {
+  const [x, y, width, height] = view.f;
   if (view.border) {
     const [borderWidth, color] = view.border;
     into.save();
@@ -386,7 +490,9 @@ function drawView(target, view, drawing) {
   if (view.text) drawText(into, view, drawing);
   if (view.img) drawImage(into, view, drawing);
   if (view.grip && !view.img) drawReorderGrip(into, view);
+}
 
+function drawKids(into, view, drawing, x, y, width, height, radius, corners, sheetRadius) {
   if (view.kids) {
     const savedSearch = drawing.search;
     if (view.search) drawing.search = view.search;
@@ -400,17 +506,6 @@ function drawView(target, view, drawing) {
     into.restore();
     drawing.search = savedSearch;
     if (view.cell && view.cell.acc === 'checkmark') drawMissingCheckmark(into, view, drawing);
-  }
-  into.restore();
-
-  if (layer) {
-    drawing.inLayer--;
-    target.save();
-    target.globalAlpha *= alpha;
-    target.setTransform(1, 0, 0, 1, 0, 0);
-    target.drawImage(layer, 0, 0);
-    target.restore();
-    layerPool.push(layer);
   }
 }
 
