@@ -26,6 +26,8 @@ std::shared_ptr<UIControl> PSControlTableCell::newControl() { return nullptr; }
 
 void PSControlTableCell::refreshCellContentsWithSpecifier(const std::shared_ptr<PSSpecifier>& specifier) {
   PSTableCell::refreshCellContentsWithSpecifier(specifier);
+  // The control is read out under the row's label.
+  if (control_ && specifier) control_->setAccessibilityLabel(specifier->name());
   showStoredValue();
 }
 

@@ -166,3 +166,17 @@ CGSize UIButton::sizeThatFits(CGSize size) const {
   return {imageSize.width + titleSize.width + contentEdgeInsets_.left + contentEdgeInsets_.right,
           std::max(imageSize.height, titleSize.height) + contentEdgeInsets_.top + contentEdgeInsets_.bottom};
 }
+
+std::string UIButton::accessibilityLabel() const {
+  if (auto label = explicitAccessibilityLabel()) return *label;
+  std::string title = currentTitle();
+  if (!title.empty()) return title;
+  for (auto image : {currentImage(), currentBackgroundImage()})
+    if (image && image->isSymbolImage()) return image->symbolName();
+  return "";
+}
+
+UIAccessibilityTraits UIButton::accessibilityTraits() const {
+  if (auto traits = explicitAccessibilityTraits()) return *traits;
+  return UIAccessibilityTraitButton | (isEnabled() ? UIAccessibilityTraitNone : UIAccessibilityTraitNotEnabled);
+}

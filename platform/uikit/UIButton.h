@@ -54,6 +54,11 @@ class UIButton : public UIControl {
   UIEdgeInsets contentEdgeInsets() const { return contentEdgeInsets_; }
   void setContentEdgeInsets(UIEdgeInsets insets);
 
+  // Accessibility: a button, named by its title or else by its image's symbol.
+  bool isAccessibilityElement() const override { return explicitAccessibilityElement().value_or(true); }
+  std::string accessibilityLabel() const override;
+  UIAccessibilityTraits accessibilityTraits() const override;
+
   void setHighlighted(bool highlighted) override;
   void setEnabled(bool enabled) override;
   void setSelected(bool selected) override;

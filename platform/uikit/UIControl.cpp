@@ -4,6 +4,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UITouch.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIControl, UIView, )
@@ -126,4 +127,26 @@ bool UIControl::gestureRecognizerShouldBegin(const std::shared_ptr<UIGestureReco
       allControlEvents() & (UIControlEventTouchUpInside | UIControlEventPrimaryActionTriggered))
     return false;
   return true;
+}
+
+// ---------------------------------------------------------------------------
+// Accessibility
+
+bool UIControl::isAccessibilityElement() const {
+  return explicitAccessibilityElement().value_or(dynamic_cast<const kavro::uikit::OnOffControl*>(this) != nullptr);
+}
+
+std::string UIControl::accessibilityValue() const {
+  if (auto value = explicitAccessibilityValue()) return *value;
+  auto onOff = dynamic_cast<const kavro::uikit::OnOffControl*>(this);
+  return onOff ? (onOff->isOn() ? "1" : "0") : "";
+}
+
+UIAccessibilityTraits UIControl::accessibilityTraits() const {
+  if (auto traits = explicitAccessibilityTraits()) return *traits;
+  UIAccessibilityTraits traits = UIAccessibilityTraitNone;
+  if (dynamic_cast<const kavro::uikit::OnOffControl*>(this))
+    traits |= UIAccessibilityTraitButton | UIAccessibilityTraitToggleButton;
+  if (!isEnabled()) traits |= UIAccessibilityTraitNotEnabled;
+  return traits;
 }

@@ -55,6 +55,13 @@ class UIControl : public UIView {
   void sendActionsForControlEvents(unsigned long events);
   virtual void sendAction(const SEL& action, const id& target, const std::shared_ptr<UIEvent>& event);
 
+  // Accessibility: a control that keeps the on/off contract (see UISwitch.h) is an
+  // element with the toggle trait and the value "1" or "0"; others give their
+  // parts (a button's title, say) to be read on their own.
+  bool isAccessibilityElement() const override;
+  std::string accessibilityValue() const override;
+  UIAccessibilityTraits accessibilityTraits() const override;
+
   virtual bool isEnabled() const { return enabled_; }
   virtual void setEnabled(bool enabled) { enabled_ = enabled; }
   bool isHighlighted() const { return highlighted_; }

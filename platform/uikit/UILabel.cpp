@@ -86,3 +86,11 @@ CGSize UILabel::sizeThatFits(CGSize size) const {
 }
 
 CGSize UILabel::intrinsicContentSize() const { return sizeThatFits({0, 0}); }
+
+bool UILabel::isAccessibilityElement() const { return explicitAccessibilityElement().value_or(!text_.empty()); }
+
+std::string UILabel::accessibilityLabel() const { return explicitAccessibilityLabel().value_or(text_); }
+
+UIAccessibilityTraits UILabel::accessibilityTraits() const {
+  return explicitAccessibilityTraits().value_or(UIAccessibilityTraitStaticText);
+}

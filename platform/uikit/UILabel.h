@@ -29,6 +29,11 @@ class UILabel : public UIView {
 
   const std::string& text() const { return text_; }
   void setText(const std::string& text);
+
+  // Accessibility: static text, read as it shows.
+  bool isAccessibilityElement() const override;
+  std::string accessibilityLabel() const override;
+  UIAccessibilityTraits accessibilityTraits() const override;
   std::shared_ptr<NSAttributedString> attributedText() const { return attributedText_; }
   void setAttributedText(const std::shared_ptr<NSAttributedString>& text);
   std::shared_ptr<UIFont> font() const { return font_; }

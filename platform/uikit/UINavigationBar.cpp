@@ -155,6 +155,7 @@ void UINavigationBar::rebuild() {
         CGRectMake(kEdgeMargin, kStandardHeight, width - 2 * kEdgeMargin, 41));
     largeTitleLabel_->setFont(UIFont::systemFontOfSize(34, UIFontWeightBold));
     largeTitleLabel_->setText(item->title());
+    largeTitleLabel_->setAccessibilityTraits(UIAccessibilityTraitStaticText | UIAccessibilityTraitHeader);
     if (appearance)
       if (auto color = colorFrom(appearance->largeTitleTextAttributes())) largeTitleLabel_->setTextColor(color);
     addSubview(largeTitleLabel_);
@@ -165,6 +166,7 @@ void UINavigationBar::rebuild() {
     titleLabel_->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
     titleLabel_->setTextAlignment(NSTextAlignmentCenter);
     titleLabel_->setText(item->title());
+    titleLabel_->setAccessibilityTraits(UIAccessibilityTraitStaticText | UIAccessibilityTraitHeader);
     if (appearance)
       if (auto color = colorFrom(appearance->titleTextAttributes())) titleLabel_->setTextColor(color);
     addSubview(titleLabel_);

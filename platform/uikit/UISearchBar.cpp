@@ -87,6 +87,11 @@ void UISearchBar::deleteBackward() {
   reportTextChange();
 }
 
+void UISearchBar::returnKeyTapped() {
+  if (!editing_) return;
+  if (auto delegate = this->delegate()) delegate->searchBarSearchButtonClicked(self<UISearchBar>());
+}
+
 void UISearchBar::cancelButtonTapped(const std::shared_ptr<UIButton>&) {
   auto self = this->self<UISearchBar>();
   if (auto delegate = this->delegate()) delegate->searchBarCancelButtonClicked(self);
@@ -108,6 +113,11 @@ void UISearchBar::layoutSubviews() {
   fieldLabel_->setFrame(CGRectMake(28, 0, fieldWidth - 36, kFieldHeight));
   fieldLabel_->setText(text_.empty() ? placeholder_ : text_);
   fieldLabel_->setTextColor(text_.empty() ? UIColor::secondaryLabelColor() : UIColor::labelColor());
+  // Read as one search field: named by the placeholder, its value the text typed.
+  field_->setIsAccessibilityElement(true);
+  field_->setAccessibilityTraits(UIAccessibilityTraitSearchField);
+  field_->setAccessibilityLabel(placeholder_);
+  field_->setAccessibilityValue(text_);
   if (cancelButton_) cancelButton_->setFrame(CGRectMake(width - kMargin - kCancelWidth, y, kCancelWidth, kFieldHeight));
 }
 

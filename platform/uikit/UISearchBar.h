@@ -31,7 +31,10 @@ class UISearchBar : public UIView {
   // Sets the text without telling the delegate.
   void setText(const std::string& text);
   const std::string& placeholder() const { return placeholder_; }
-  void setPlaceholder(const std::string& placeholder) { placeholder_ = placeholder; }
+  void setPlaceholder(const std::string& placeholder) {
+    placeholder_ = placeholder;
+    setNeedsLayout();
+  }
   std::shared_ptr<UISearchBarDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<UISearchBarDelegate>& delegate) { delegate_ = delegate; }
   bool showsCancelButton() const { return showsCancelButton_; }
@@ -46,6 +49,8 @@ class UISearchBar : public UIView {
   void insertText(const std::string& text);
   // Deletes the last character (a whole UTF-8 sequence) and reports the change.
   void deleteBackward();
+  // The keyboard's return key (labelled Search) while editing: told to the delegate.
+  void returnKeyTapped();
   // The Cancel button was tapped.
   void cancelButtonTapped(const std::shared_ptr<UIButton>& sender);
 

@@ -197,3 +197,19 @@ void UITableViewCell::layoutSubviews() {
     if (detailTextLabel_) detailTextLabel_->setFrame(CGRectZero);
   }
 }
+
+std::string UITableViewCell::accessibilityLabel() const {
+  if (auto label = explicitAccessibilityLabel()) return *label;
+  std::string label;
+  for (auto& part : {textLabel_, detailTextLabel_}) {
+    if (!part || part->isHidden() || part->text().empty()) continue;
+    if (!label.empty()) label += ", ";
+    label += part->text();
+  }
+  return label;
+}
+
+UIAccessibilityTraits UITableViewCell::accessibilityTraits() const {
+  if (auto traits = explicitAccessibilityTraits()) return *traits;
+  return accessoryType_ == UITableViewCellAccessoryCheckmark ? UIAccessibilityTraitSelected : UIAccessibilityTraitNone;
+}

@@ -84,6 +84,12 @@ class UITableViewCell : public UIView {
   // Called before a reused cell is handed out again.
   virtual void prepareForReuse();
   void layoutSubviews() override;
+
+  // Accessibility: the row, read as its text and detail; selected when it shows a
+  // check mark. What it holds that is an element of its own (a switch) stays one.
+  bool isAccessibilityElement() const override { return explicitAccessibilityElement().value_or(true); }
+  std::string accessibilityLabel() const override;
+  UIAccessibilityTraits accessibilityTraits() const override;
   // The rounded corners a grouped table gives the first and last cell of a section.
   void setGroupedCorners(bool top, bool bottom);
   bool hasTopCorners() const { return topCorners_; }

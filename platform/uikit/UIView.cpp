@@ -10,6 +10,7 @@
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <variant>
@@ -302,7 +303,11 @@ void UIView::performWithoutAnimation(const std::function<void()>& actions) {
 // ---------------------------------------------------------------------------
 // Construction, geometry
 
-UIView::UIView() : layer_(alloc<CALayer>()) {}
+namespace {
+std::atomic<std::uint64_t> nextViewSerial{1};
+}
+
+UIView::UIView() : layer_(alloc<CALayer>()), serial_(nextViewSerial.fetch_add(1, std::memory_order_relaxed)) {}
 
 UIView::~UIView() = default;
 
@@ -536,8 +541,12 @@ void UIView::notifyTintChange() {
 }
 
 std::shared_ptr<UITraitCollection> UIView::traitCollection() const {
-  if (platform::Process::currentOrNull()) return UITraitCollection::currentTraitCollection();
-  return UITraitCollection::traitCollectionWithUserInterfaceStyle(UIUserInterfaceStyleLight);
+  auto appearance = platform::Process::currentOrNull() ? UITraitCollection::currentTraitCollection()
+                                                       : UITraitCollection::traitCollectionWithUserInterfaceStyle(
+                                                             UIUserInterfaceStyleLight);
+  UIUserInterfaceStyle style = kavro::uikit::ViewInternals::interfaceStyle(*this, appearance->userInterfaceStyle());
+  if (style == appearance->userInterfaceStyle()) return appearance;
+  return UITraitCollection::traitCollectionWithUserInterfaceStyle(style);
 }
 
 // ---------------------------------------------------------------------------
@@ -752,8 +761,19 @@ void ViewInternals::setViewController(UIView& view, const std::shared_ptr<UIView
   view.viewController_ = controller;
 }
 
+UIUserInterfaceStyle ViewInternals::interfaceStyle(const UIView& view, UIUserInterfaceStyle appearance) {
+  for (const UIView* at = &view; at;) {
+    if (UIUserInterfaceStyle own = ownStyle(*at); own != UIUserInterfaceStyleUnspecified) return own;
+    auto parent = at->superview_.lock();
+    at = parent.get();  // the window holds its tree, so the parent outlives this walk
+  }
+  return appearance;
+}
+
 void ViewInternals::propagateTraitChange(UIView& view,
                                          const std::shared_ptr<UITraitCollection>& previous) {
+  // A view that fixes its own style keeps it, and so does everything under it.
+  if (ownStyle(view) != UIUserInterfaceStyleUnspecified) return;
   view.traitCollectionDidChange(previous);
   auto subviews = view.subviews_;
   for (auto& subview : subviews) propagateTraitChange(*subview, previous);

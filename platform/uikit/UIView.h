@@ -6,12 +6,16 @@
 
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/quartzcore/CALayer.h"
+#include "platform/uikit/UIAccessibility.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIResponder.h"
 #include "platform/uikit/UITraitCollection.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class UIWindow;
@@ -124,9 +128,27 @@ class UIView : public UIResponder {
   // Called when the tint the view shows has changed.
   virtual void tintColorDidChange() {}
 
-  // Traits: the device's appearance while the view is in a window.
+  // Traits: the device's appearance while the view is in a window, unless the view
+  // or an ancestor overrides the interface style (or lies over a dark material,
+  // see _UIBackdropView): then that style, for it and its subviews.
   virtual std::shared_ptr<UITraitCollection> traitCollection() const;
   virtual void traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous) {}
+  UIUserInterfaceStyle overrideUserInterfaceStyle() const { return overrideUserInterfaceStyle_; }
+  void setOverrideUserInterfaceStyle(UIUserInterfaceStyle style) { overrideUserInterfaceStyle_ = style; }
+
+  // Accessibility: what a screen reader finds. A plain view is no element of its
+  // own; labels, buttons, on/off controls and cells are, with defaults from their
+  // content. Values set here win over those defaults.
+  virtual bool isAccessibilityElement() const { return accessibilityElement_.value_or(false); }
+  void setIsAccessibilityElement(bool element) { accessibilityElement_ = element; }
+  virtual std::string accessibilityLabel() const { return accessibilityLabel_.value_or(""); }
+  void setAccessibilityLabel(const std::string& label) { accessibilityLabel_ = label; }
+  virtual std::string accessibilityValue() const { return accessibilityValue_.value_or(""); }
+  void setAccessibilityValue(const std::string& value) { accessibilityValue_ = value; }
+  virtual UIAccessibilityTraits accessibilityTraits() const {
+    return accessibilityTraits_.value_or(UIAccessibilityTraitNone);
+  }
+  void setAccessibilityTraits(UIAccessibilityTraits traits) { accessibilityTraits_ = traits; }
 
   // Touches.
   bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
@@ -198,6 +220,12 @@ class UIView : public UIResponder {
   struct Animations;
 
  protected:
+  // The accessibility values set on the view, for subclasses' defaults to give way to.
+  const std::optional<bool>& explicitAccessibilityElement() const { return accessibilityElement_; }
+  const std::optional<std::string>& explicitAccessibilityLabel() const { return accessibilityLabel_; }
+  const std::optional<std::string>& explicitAccessibilityValue() const { return accessibilityValue_; }
+  const std::optional<UIAccessibilityTraits>& explicitAccessibilityTraits() const { return accessibilityTraits_; }
+
   // The view controller whose view this is, if any.
   std::shared_ptr<UIViewController> viewController() const { return viewController_.lock(); }
 
@@ -229,4 +257,13 @@ class UIView : public UIResponder {
   std::vector<std::shared_ptr<UIGestureRecognizer>> gestureRecognizers_;
   std::vector<std::shared_ptr<NSLayoutConstraint>> constraints_;
   std::unique_ptr<Animations> animations_;
+  UIUserInterfaceStyle overrideUserInterfaceStyle_ = UIUserInterfaceStyleUnspecified;
+  // The style a material the view lies over gives it and its subviews (internal).
+  UIUserInterfaceStyle materialStyle_ = UIUserInterfaceStyleUnspecified;
+  std::optional<bool> accessibilityElement_;
+  std::optional<std::string> accessibilityLabel_;
+  std::optional<std::string> accessibilityValue_;
+  std::optional<UIAccessibilityTraits> accessibilityTraits_;
+  // Tells views apart over their lifetime (internal; see ViewInternals::serial).
+  std::uint64_t serial_;
 };

@@ -286,14 +286,22 @@ bool UIViewController::interactiveDismiss() {
 // Traits, responder chain, safe area
 
 std::shared_ptr<UITraitCollection> UIViewController::traitCollection() const {
+  // A controller's traits are its view's, which may be shown in a style of its own.
+  if (view_) return view_->traitCollection();
   return UITraitCollection::currentTraitCollection();
 }
 
 void UIViewController::propagateTraitChange(const std::shared_ptr<UITraitCollection>& previous) {
   auto keepAlive = self<UIViewController>();
-  traitCollectionDidChange(previous);
-  auto children = children_;
-  for (auto& child : children) child->propagateTraitChange(previous);
+  // A view shown in a fixed style does not change with the appearance, nor do the
+  // children inside it.
+  bool fixed = view_ && kavro::uikit::ViewInternals::interfaceStyle(*view_, UIUserInterfaceStyleUnspecified) !=
+                            UIUserInterfaceStyleUnspecified;
+  if (!fixed) {
+    traitCollectionDidChange(previous);
+    auto children = children_;
+    for (auto& child : children) child->propagateTraitChange(previous);
+  }
   if (presented_) {
     // The presented controller's views live in the window too; the window passes
     // the change to them.

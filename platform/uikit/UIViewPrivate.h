@@ -4,6 +4,7 @@
 
 #include "platform/uikit/UIView.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace kavro::uikit {
@@ -27,6 +28,21 @@ struct ViewInternals {
   static void setViewController(UIView& view, const std::shared_ptr<UIViewController>& controller);
   static std::shared_ptr<UIViewController> viewController(const UIView& view) {
     return view.viewController_.lock();
+  }
+
+  // A number no other view of the process's lifetime has had: a view's identity for
+  // front ends that follow views from one picture to the next.
+  static std::uint64_t serial(const UIView& view) { return view.serial_; }
+
+  // The interface style the view is shown in: its own override, else the style a
+  // material it lies over gives it, else its superview's, else `appearance`.
+  static UIUserInterfaceStyle interfaceStyle(const UIView& view, UIUserInterfaceStyle appearance);
+  // The style a material gives the view and its subviews (Unspecified: none).
+  static void setMaterialStyle(UIView& view, UIUserInterfaceStyle style) { view.materialStyle_ = style; }
+  // The style the view itself fixes for its subtree (override or material), or Unspecified.
+  static UIUserInterfaceStyle ownStyle(const UIView& view) {
+    return view.overrideUserInterfaceStyle_ != UIUserInterfaceStyleUnspecified ? view.overrideUserInterfaceStyle_
+                                                                                : view.materialStyle_;
   }
 
   // Delivers a trait change to the view and its subviews.

@@ -1,5 +1,6 @@
 #pragma once
-// Blur effects and the views that show them (drawn as a translucent material).
+// Blur effects and the views that show them (drawn as a translucent material; see
+// UIVisualEffectViewPrivate.h for how).
 
 #include "platform/objc/NSObject.h"
 #include "platform/uikit/UIView.h"
@@ -39,7 +40,8 @@ class UIVisualEffectView : public UIView {
   std::shared_ptr<UIVisualEffectView> initWithFrame(CGRect frame);
   std::shared_ptr<UIVisualEffectView> initWithEffect(const std::shared_ptr<UIVisualEffect>& effect);
   std::shared_ptr<UIVisualEffect> effect() const { return effect_; }
-  void setEffect(const std::shared_ptr<UIVisualEffect>& effect) { effect_ = effect; }
+  // A dark or light effect shows its content in that style (UIVisualEffectViewPrivate.h).
+  void setEffect(const std::shared_ptr<UIVisualEffect>& effect);
   // Subviews of an effect view go in its content view.
   std::shared_ptr<UIView> contentView();
   void layoutSubviews() override;

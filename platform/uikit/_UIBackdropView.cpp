@@ -1,6 +1,8 @@
 #include "platform/uikit/_UIBackdropView.h"
 
 #include "platform/objc/Class.h"
+#include "platform/uikit/UIViewPrivate.h"
+#include "platform/uikit/UIVisualEffectViewPrivate.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(_UIBackdropViewSettings, NSObject, )
 KAVRO_OBJC_CLASS_IMPLEMENTATION(_UIBackdropView, UIView, )
@@ -21,6 +23,15 @@ std::shared_ptr<_UIBackdropView> _UIBackdropView::initWithFrame(CGRect frame, bo
   return self<_UIBackdropView>();
 }
 
+void _UIBackdropView::willMoveToSuperview(const std::shared_ptr<UIView>&) {
+  if (auto parent = superview())
+    kavro::uikit::ViewInternals::setMaterialStyle(*parent, UIUserInterfaceStyleUnspecified);
+}
+
 void _UIBackdropView::didMoveToSuperview() {
-  if (auto parent = superview(); parent && autosizes_) setFrame(parent->bounds());
+  auto parent = superview();
+  if (!parent) return;
+  if (autosizes_) setFrame(parent->bounds());
+  kavro::uikit::ViewInternals::setMaterialStyle(
+      *parent, kavro::uikit::MaterialInternals::fixedStyle(settings_->style()));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // UIKit's private blurred backdrop: a view that blurs and desaturates what lies
-// behind it, with its settings. Drawn by renderers as a translucent material.
+// behind it, with its settings. Drawn by renderers as a translucent material. It
+// backs its superview: a backdrop of a dark or light style shows the superview and
+// everything in it in that style (see UIVisualEffectViewPrivate.h).
 
 #include "platform/uikit/UIView.h"
 
@@ -40,6 +42,7 @@ class _UIBackdropView : public UIView {
   void set_blurRadius(double radius) { settings_->set_blurRadius(radius); }
   void set_blurQuality(const std::string& quality) { settings_->set_blurQuality(quality); }
   void set_saturationDeltaFactor(double factor) { settings_->set_saturationDeltaFactor(factor); }
+  void willMoveToSuperview(const std::shared_ptr<UIView>& newSuperview) override;
   void didMoveToSuperview() override;
 
  private:

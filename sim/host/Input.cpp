@@ -212,6 +212,13 @@ void Input::reorder(long section, long row, long toSection, long toRow) {
   if (isTouching()) touchUp();
 }
 
+bool Input::wheel(CGPoint point, CGFloat dx, CGFloat dy) {
+  auto window = simulator_.frontWindow();
+  if (!window) return false;
+  // A driver of its own: the finger's touch, if one is down, goes on undisturbed.
+  return kavro::uikit::TouchDriver(simulator_.frontProcess(), window).wheel(onScreen(point), dx, dy);
+}
+
 void Input::swipeDown() {
   bool found = false;
   simulator_.device().dispatch(simulator_.frontProcess(), [&] {
@@ -277,6 +284,24 @@ void Input::backspace(long count) {
   if (!field) throw InputRefused("no field is being edited (focus search first)");
   platform::Process& process = simulator_.frontProcess();
   for (long i = 0; i < count; ++i) simulator_.device().dispatch(process, [&] { field->deleteBackward(); });
+}
+
+void Input::returnKey() {
+  auto field = editedField();
+  if (!field) throw InputRefused("no field is being edited (focus search first)");
+  simulator_.device().dispatch(simulator_.frontProcess(), [&] { field->returnKeyTapped(); });
+}
+
+void Input::escapeKey() {
+  auto field = editedField();
+  if (!field) throw InputRefused("no field is being edited (focus search first)");
+  simulator_.device().dispatch(simulator_.frontProcess(), [&] {
+    auto cancel = field->showsCancelButton() ? field->cancelButton() : nullptr;
+    if (cancel && !cancel->isHidden())
+      field->cancelButtonTapped(cancel);
+    else
+      field->resignFirstResponder();
+  });
 }
 
 // ---------------------------------------------------------------------------

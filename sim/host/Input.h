@@ -85,6 +85,11 @@ class Input {
   // The home gesture: a swipe up from the bottom edge, in kDragSteps movements over
   // kFlickDuration.
   void home();
+  // A mouse wheel or trackpad turned over a point by (dx, dy) points, signed as a
+  // browser's wheel event: the scroll view under the point that can move that way
+  // moves at once, with no finger (a finger down, anyone's, is not disturbed).
+  // Returns whether anything moved.
+  bool wheel(CGPoint point, CGFloat dx, CGFloat dy);
 
   // The search field and typing.
   void focusSearch();
@@ -94,6 +99,11 @@ class Input {
   // Types into the edited field, one character (one UTF-8 sequence) at a time.
   void type(const std::string& text);
   void backspace(long count);
+  // The keyboard's return key (the search key) on the edited field.
+  void returnKey();
+  // Escape ends editing the field as its Cancel button does (or, without one, by
+  // resigning it).
+  void escapeKey();
 
   // The system.
   void openSettings();

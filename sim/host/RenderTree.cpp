@@ -2,20 +2,24 @@
 
 #include "platform/foundation/Utf8Text.h"
 
+#include "platform/uikit/UIAlertController.h"
+#include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UISearchBar.h"
+#include "platform/uikit/UITableView.h"
 #include "platform/uikit/UITableViewCell.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIViewPrivate.h"
-#include "platform/uikit/UIVisualEffectView.h"
+#include "platform/uikit/UIVisualEffectViewPrivate.h"
 #include "platform/uikit/UIWindow.h"
-#include "platform/uikit/_UIBackdropView.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace kavro::sim {
 
@@ -144,26 +148,68 @@ std::optional<double> sheetProgress(const UIView& view, const UIWindow& window, 
   return std::clamp((height - frame.origin.y) / (height - top), 0.0, 1.0);
 }
 
+// The words of a text as line breaking sees them: what lies between spaces and
+// line breaks.
+std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> found;
+  std::size_t at = 0;
+  while ((at = text.find_first_not_of(" \t\n", at)) != std::string::npos) {
+    std::size_t end = std::min(text.find_first_of(" \t\n", at), text.size());
+    found.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return found;
+}
+
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // How the platform draws a presented page sheet: its top corners' radius, and the
 // dimming of what lies behind it once it is fully up.
 constexpr double kSheetCornerRadius = 10;
 constexpr double kSheetDimming = 0.35;
-// Materials: the blur radius and saturation of a system blur effect, and the tint
-// laid over the blurred backdrop (dark and light materials).
-constexpr double kBlurEffectRadius = 30;
-constexpr double kBlurEffectSaturation = 1.8;
-constexpr UIColor::RGBA kDarkMaterialTint{28 / 255.0, 28 / 255.0, 30 / 255.0, 0.74};
-constexpr UIColor::RGBA kLightMaterialTint{250 / 255.0, 250 / 255.0, 252 / 255.0, 0.78};
 // A reorder control's grip lines.
 constexpr UIColor::RGBA kReorderGripColor{142 / 255.0, 142 / 255.0, 147 / 255.0, 1};
 
-// Dark blur effects (style 2) and dark backdrops (style 2) stay dark in light
-// appearance; light ones (0, 1) stay light; the system materials follow it.
-const UIColor::RGBA& materialTint(long style, UIUserInterfaceStyle appearance) {
-  bool dark = style == 2 || (style != 0 && style != 1 && appearance == UIUserInterfaceStyleDark);
-  return dark ? kDarkMaterialTint : kLightMaterialTint;
+// The role a screen reader gives an accessibility element, from its kind and traits.
+const char* accessibilityRole(const UIView& view, UIAccessibilityTraits traits) {
+  if (dynamic_cast<const UITableViewCell*>(&view)) return "row";
+  if (traits & UIAccessibilityTraitToggleButton) return "switch";
+  if (traits & UIAccessibilityTraitSearchField) return "searchbox";
+  if (traits & UIAccessibilityTraitButton) return "button";
+  if (traits & UIAccessibilityTraitLink) return "link";
+  if (traits & UIAccessibilityTraitHeader) return "heading";
+  if (traits & UIAccessibilityTraitImage) return "img";
+  return "text";
+}
+
+// Whether a tap on the view does something: an enabled control, a cell of a table
+// that takes selections, a search bar (a tap begins editing), a view with an
+// enabled tap or long-press recogniser (a scroll view's pan is no tap).
+bool isTappable(const UIView& view, const UITableView* table) {
+  if (auto control = dynamic_cast<const UIControl*>(&view)) return control->isEnabled();
+  if (dynamic_cast<const UITableViewCell*>(&view)) return table && table->allowsSelection();
+  if (dynamic_cast<const UISearchBar*>(&view)) return true;
+  for (auto& recognizer : view.gestureRecognizers()) {
+    bool taps = dynamic_cast<const UITapGestureRecognizer*>(recognizer.get()) ||
+                dynamic_cast<const UILongPressGestureRecognizer*>(recognizer.get());
+    if (taps && recognizer->isEnabled()) return true;
+  }
+  return false;
+}
+
+// Which corners a layer's radius rounds, as [top-left, top-right, bottom-left,
+// bottom-right].
+void appendRoundedCorners(std::string& out, unsigned long mask) {
+  auto flag = [&](unsigned long corner) { out += (mask & corner) ? "true" : "false"; };
+  out += ",\"rounded\":[";
+  flag(kCALayerMinXMinYCorner);
+  out += ',';
+  flag(kCALayerMaxXMinYCorner);
+  out += ',';
+  flag(kCALayerMinXMaxYCorner);
+  out += ',';
+  flag(kCALayerMaxXMaxYCorner);
+  out += ']';
 }
 
 std::string encodePath(const std::string& path) {
@@ -255,12 +301,17 @@ std::shared_ptr<const std::vector<unsigned char>> ImageAssets::png(const std::st
 // Render tree
 
 struct RenderTree::Context {
-  UIUserInterfaceStyle style;
+  UIUserInterfaceStyle style;  // the style the views being written are shown in
   const UIWindow* window;
   double animationsEnd = 0;
   const UIView* reorderControl = nullptr;
   const UIView* searchField = nullptr;
   const UIView* caretLabel = nullptr;
+  const UITableView* table = nullptr;  // the table the views being written are in
+  // Inside an accessibility element, whose parts are read as part of it; inside a
+  // row, whose labels are.
+  bool inElement = false;
+  bool inRow = false;
 };
 
 std::string RenderTree::render(UIWindow& window, UIUserInterfaceStyle style) {
@@ -299,6 +350,11 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
       return;
     }
   }
+  // A view may show itself and its subviews in a style of its own (an override, a
+  // dark or light material behind it): colours below resolve for that style.
+  const UIUserInterfaceStyle savedStyle = context.style;
+  if (UIUserInterfaceStyle own = ViewInternals::ownStyle(view); own != UIUserInterfaceStyleUnspecified)
+    context.style = own;
   if (auto background = ViewInternals::presentationBackgroundColor(view, context.style);
       background && background->alpha > 0) {
     out += ",\"bg\":";
@@ -308,8 +364,11 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
   if (layer.cornerRadius() > 0) {
     out += ",\"r\":";
     appendNumber(out, layer.cornerRadius());
+    if (layer.maskedCorners() != kCALayerAllCorners) appendRoundedCorners(out, layer.maskedCorners());
   }
   if (layer.masksToBounds()) out += ",\"clip\":true";
+  if (!view.isUserInteractionEnabled()) out += ",\"pass\":true";
+  else if (isTappable(view, context.table)) out += ",\"tap\":true";
   if (auto color = layer.borderColor(); layer.borderWidth() > 0 && color) {
     out += ",\"border\":[";
     appendNumber(out, layer.borderWidth());
@@ -330,7 +389,8 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     appendColor(out, color->red, color->green, color->blue, color->alpha);
     out += ']';
   }
-  if (auto progress = sheetProgress(view, *context.window, frame)) {
+  auto progress = sheetProgress(view, *context.window, frame);
+  if (progress) {
     out += ",\"sheet\":{\"progress\":";
     appendNumber(out, *progress);
     out += ",\"radius\":";
@@ -339,6 +399,10 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
     appendColor(out, 0, 0, 0, kSheetDimming * *progress);
     out += '}';
   }
+  const bool savedInElement = context.inElement;
+  const bool savedInRow = context.inRow;
+  const UITableView* savedTable = context.table;
+  writeAccessibility(out, view, progress.has_value(), context);
 
   // What the view's kind adds. Scoped marks (a cell's reorder control, a search
   // bar's field) hold for the view's subtree only.
@@ -379,31 +443,22 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
             break;
           }
     }
-  } else if (auto effectView = dynamic_cast<const UIVisualEffectView*>(&view)) {
-    auto blur = std::dynamic_pointer_cast<UIBlurEffect>(effectView->effect());
-    long style = blur ? static_cast<long>(blur->style()) : -1;
-    out += ",\"material\":{\"blur\":";
-    appendNumber(out, static_cast<double>(style));
+  } else if (auto look = kavro::uikit::MaterialInternals::look(view, savedStyle)) {
+    // The material's own look follows the style it is shown in, not the one it
+    // gives what lies over it.
+    out += ",\"material\":{\"";
+    out += look->kind;
+    out += "\":";
+    appendNumber(out, static_cast<double>(look->style));
     out += ",\"radius\":";
-    appendNumber(out, kBlurEffectRadius);
+    appendNumber(out, look->blurRadius);
     out += ",\"saturation\":";
-    appendNumber(out, kBlurEffectSaturation);
+    appendNumber(out, look->saturation);
     out += ",\"tint\":";
-    appendColor(out, materialTint(style, context.style));
-    out += '}';
-  } else if (auto backdrop = dynamic_cast<const _UIBackdropView*>(&view)) {
-    auto settings = backdrop->inputSettings();
-    long style = settings ? static_cast<long>(settings->style()) : 0;
-    out += ",\"material\":{\"backdrop\":";
-    appendNumber(out, static_cast<double>(style));
-    out += ",\"radius\":";
-    appendNumber(out, settings ? settings->blurRadius() : 20);
-    out += ",\"saturation\":";
-    appendNumber(out, settings ? settings->saturationDeltaFactor() : 1);
-    out += ",\"tint\":";
-    appendColor(out, materialTint(style, context.style));
+    appendColor(out, look->tint);
     out += '}';
   }
+  if (auto table = dynamic_cast<const UITableView*>(&view)) context.table = table;
   if (&view == context.searchField) {
     // The field's magnifying glass, drawn in the placeholder's colour.
     out += ",\"field\":true,\"glass\":";
@@ -430,6 +485,64 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
   context.reorderControl = savedReorder;
   context.searchField = savedField;
   context.caretLabel = savedCaret;
+  context.style = savedStyle;
+  context.inElement = savedInElement;
+  context.inRow = savedInRow;
+  context.table = savedTable;
+}
+
+// What a screen reader finds in the view, as "ax": its identity (a number the view
+// keeps while it lives), role, label, value and state. Containers that group
+// elements (a table, an alert, a sheet) carry a role too.
+void RenderTree::writeAccessibility(std::string& out, const UIView& view, bool isSheet, Context& context) {
+  using kavro::uikit::ViewInternals;
+  const char* role = nullptr;
+  std::string label, value;
+  UIAccessibilityTraits traits = UIAccessibilityTraitNone;
+  bool element = !context.inElement && view.isAccessibilityElement();
+  // A row reads its own labels; the other elements it holds (a switch) stay theirs.
+  if (element && context.inRow && dynamic_cast<const UILabel*>(&view)) element = false;
+  if (element) {
+    traits = view.accessibilityTraits();
+    role = accessibilityRole(view, traits);
+    label = view.accessibilityLabel();
+    value = view.accessibilityValue();
+    if (dynamic_cast<const UITableViewCell*>(&view))
+      context.inRow = true;
+    else
+      context.inElement = true;
+  } else if (context.inElement) {
+    return;
+  } else if (auto alert = std::dynamic_pointer_cast<UIAlertController>(ViewInternals::viewController(view))) {
+    role = "alertdialog";
+    label = alert->title();
+    value = alert->message();
+  } else if (isSheet) {
+    role = "dialog";
+    if (auto controller = ViewInternals::viewController(view)) label = controller->title();
+  } else if (dynamic_cast<const UITableView*>(&view)) {
+    role = "table";
+  } else {
+    return;
+  }
+  out += ",\"ax\":{\"id\":";
+  appendNumber(out, static_cast<double>(ViewInternals::serial(view)));
+  out += ",\"role\":\"";
+  out += role;
+  out += '"';
+  if (!label.empty()) {
+    out += ",\"label\":";
+    appendString(out, label);
+  }
+  if (!std::strcmp(role, "switch")) {
+    out += value == "1" ? ",\"checked\":true" : ",\"checked\":false";
+  } else if (!value.empty()) {
+    out += ",\"value\":";
+    appendString(out, value);
+  }
+  if (traits & UIAccessibilityTraitSelected) out += ",\"selected\":true";
+  if (traits & UIAccessibilityTraitNotEnabled) out += ",\"disabled\":true";
+  out += '}';
 }
 
 void RenderTree::writeLabel(std::string& out, const UILabel& label, CGSize size, Context& context) {
@@ -494,10 +607,24 @@ void RenderTree::writeLabel(std::string& out, const UILabel& label, CGSize size,
     return;
   }
   auto lines = label.linesForWidth(size.width);
-  // A single line longer than the label is cut with an ellipsis; the browser's font
-  // differs from the platform's measure, so the platform says where that happens.
-  if (label.numberOfLines() == 1 && lines.size() == 1 && font->widthOfText(lines[0]) > size.width + 0.5)
-    out += ",\"cut\":true";
+  // Text beyond the line limit is not dropped: the last line takes the rest and is
+  // cut with an ellipsis, as is a single line longer than the label. The browser's
+  // font differs from the platform's measure, so the platform says where that happens.
+  bool cut = false;
+  if (label.numberOfLines() > 0 && !lines.empty()) {
+    auto all = words(label.text());
+    std::size_t shown = 0;
+    for (auto& line : lines) shown += words(line).size();
+    if (shown < all.size()) {
+      std::string rest;
+      for (std::size_t i = shown - words(lines.back()).size(); i < all.size(); ++i)
+        rest += (rest.empty() ? "" : " ") + all[i];
+      lines.back() = rest;
+      cut = true;
+    }
+  }
+  if (label.numberOfLines() == 1 && lines.size() == 1 && font->widthOfText(lines[0]) > size.width + 0.5) cut = true;
+  if (cut) out += ",\"cut\":true";
   out += ",\"lines\":[";
   bool first = true;
   for (auto& line : lines) {

@@ -75,6 +75,7 @@ class RenderTree {
   struct Context;
   void writeView(std::string& out, const UIView& view, CGPoint parentOrigin, CGPoint parentBounds,
                  Context& context);
+  void writeAccessibility(std::string& out, const UIView& view, bool isSheet, Context& context);
   void writeLabel(std::string& out, const UILabel& label, CGSize size, Context& context);
   void writeImage(std::string& out, const UIImageView& imageView, CGRect frame, Context& context);
 

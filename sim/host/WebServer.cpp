@@ -247,7 +247,12 @@ void applyTouch(LiveDevice& live, const json& body, Input::Owner owner) {
 }
 
 void applyKey(LiveDevice& live, const json& body, Input::Owner) {
-  if (body.contains("text") == body.contains("backspace")) throw RequestError(400, "send either \"text\" or \"backspace\"");
+  int given = body.contains("text") + body.contains("backspace") + body.contains("key");
+  if (given != 1) throw RequestError(400, "send one of \"text\", \"backspace\" or \"key\"");
+  if (body.contains("key")) {
+    if (stringField(body, "key", {"return", "escape"}) == "return") return live.input().returnKey();
+    return live.input().escapeKey();
+  }
   if (body.contains("text")) {
     std::string text = stringField(body, "text", {});
     checkTypedText(text);
@@ -257,6 +262,21 @@ void applyKey(LiveDevice& live, const json& body, Input::Owner) {
   if (!count.is_number_integer() || count.get<long long>() < 1 || count.get<long long>() > kMaximumBackspaces)
     throw RequestError(400, "\"backspace\" must be a whole number from 1 to " + std::to_string(kMaximumBackspaces));
   live.input().backspace(static_cast<long>(count.get<long long>()));
+}
+
+// The wheel's deltas, in points; beyond this a delta is garbage, not a turn.
+constexpr double kWheelLimit = 10000;
+
+void applyWheel(LiveDevice& live, const json& body, Input::Owner) {
+  auto x = coordinate(body, "x"), y = coordinate(body, "y");
+  if (!x || !y) throw RequestError(400, "a wheel needs \"x\" and \"y\"");
+  auto delta = [&](const char* name) {
+    auto value = coordinate(body, name);
+    if (value && std::abs(*value) > kWheelLimit) throw RequestError(400, std::string("\"") + name + "\" is out of range");
+    return value.value_or(0);
+  };
+  double dx = delta("dx"), dy = delta("dy");
+  live.input().wheel(CGPoint{*x, *y}, dx, dy);
 }
 
 void applyAppearance(LiveDevice& live, const json& body, Input::Owner) {
@@ -273,7 +293,8 @@ void applyOpen(LiveDevice& live, const json& body, Input::Owner) {
 
 const InputKind kInputs[] = {
     {"touch", {"phase", "x", "y"}, applyTouch},
-    {"key", {"text", "backspace"}, applyKey},
+    {"key", {"text", "backspace", "key"}, applyKey},
+    {"wheel", {"x", "y", "dx", "dy"}, applyWheel},
     {"appearance", {"appearance"}, applyAppearance},
     {"open", {"target"}, applyOpen},
 };

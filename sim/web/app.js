@@ -1,7 +1,10 @@
-// The simulated iPhone in the browser: draws the render trees the server pushes
-// (one CSS pixel per point), turns pointer input into touches and key presses into
-// typing, and shows the stored settings and the device's events beside the phone.
-// Everything comes over one WebSocket (/api/live); the page polls nothing.
+// The simulated iPhone in the browser: draws the render trees the server pushes,
+// scaled to fit the window, turns pointer, wheel and key input into touches,
+// scrolling and typing, mirrors what is on the screen for screen readers, and
+// shows the stored settings and the device's events beside the phone. Everything
+// comes over one WebSocket (/api/live); the page polls nothing. It knows nothing of
+// the platform's look: every colour, radius and material comes in the render tree
+// (docs/simulator.md).
 'use strict';
 
 const screenElement = document.getElementById('screen');
@@ -16,15 +19,29 @@ const state = {
   // second is drawn at the next rather than never.
   waiting: [],
   dirty: true,
-  symbols: new Map(), // name → {width, height, path: Path2D}
+  symbols: new Map(), // name → {width, height, svg (path data), path: Path2D once drawn}
   images: new Map(), // URL → HTMLImageElement
   clock: null, // {t, at}: the device's clock at a moment of performance.now()
   appearance: 'light',
+  connected: false,
+  picturesLoaded: 0, // pictures that finished loading: one may show in a kept picture's place
   stats: { framesReceived: 0, framesDrawn: 0, lastDrawn: 0, times: [], history: [], refused: 0 },
 };
-// Read by end-to-end tests: how many frames arrived and were drawn (and when),
-// pointer movements, refused presses, and the timing of the latest press.
-window.kavro = { stats: state.stats };
+// How the phone sits in the window: its scale, the display's pixel ratio, and
+// whether the panel went below it.
+const layout = { scale: 1, pixelRatio: window.devicePixelRatio || 1, stacked: false };
+// The screen's box on the page, kept until the window is resized or scrolled or the
+// phone refitted: reading it afresh in an input handler could make the browser lay
+// the page out first.
+let screenBox = null;
+const forgetScreenBox = () => (screenBox = null);
+window.addEventListener('resize', forgetScreenBox);
+window.addEventListener('scroll', forgetScreenBox, { passive: true });
+
+// Read by end-to-end tests: how many frames arrived and were drawn (and when), the
+// latest drawn, pointer movements, refused presses, the timing of the latest press,
+// the latest key sent, the layout.
+window.kavro = { stats: state.stats, layout };
 
 // ---------------------------------------------------------------------------
 // Talking to the simulator
@@ -38,13 +55,18 @@ function connect() {
   socket = new WebSocket(url);
   socket.onopen = () => {
     reconnectDelay = 250;
-    showDisconnected(false);
   };
-  socket.onmessage = (message) => receive(JSON.parse(message.data));
+  socket.onmessage = (message) => {
+    const text = message.data;
+    const parsed = JSON.parse(text);
+    // A frame keeps its text: what precedes a material in it is what lies behind it.
+    if (parsed.type === 'frame') parsed.text = text;
+    receive(parsed);
+  };
   socket.onclose = () => {
     socket = null;
     activePointer = null;
-    showDisconnected(true);
+    showConnected(false);
     setTimeout(connect, reconnectDelay);
     reconnectDelay = Math.min(reconnectDelay * 2, 4000);
   };
@@ -62,6 +84,8 @@ const handlers = {
     screenElement.style.width = `${message.screen.width}px`;
     screenElement.style.height = `${message.screen.height}px`;
     document.getElementById('log').replaceChildren();
+    fitPhone();
+    showConnected(true);
   },
   frame(message) {
     const press = state.stats.lastPress;
@@ -94,9 +118,13 @@ function receive(message) {
   if (handler) handler(message);
 }
 
-function showDisconnected(disconnected) {
-  document.getElementById('connection').hidden = !disconnected;
-  document.body.classList.toggle('disconnected', disconnected);
+// While the server is gone the phone looks switched off and a notice at the top of
+// the window says so; the server's hello brings both back.
+function showConnected(connected) {
+  state.connected = connected;
+  document.getElementById('connection').hidden = connected;
+  document.body.classList.toggle('disconnected', !connected);
+  if (!connected) pendingWheel = null;
 }
 
 let refusedTimer = null;
@@ -118,9 +146,12 @@ async function loadSymbols() {
     try {
       const response = await fetch('/api/symbols');
       const symbols = await response.json();
+      // Each symbol's path is made when it is first drawn: loading stays out of the
+      // way of the first input.
       for (const [name, [width, height, path]] of Object.entries(symbols)) {
-        state.symbols.set(name, { width, height, path: new Path2D(path) });
+        state.symbols.set(name, { width, height, svg: path, path: null });
       }
+      state.picturesLoaded++;
       state.dirty = true;
       return;
     } catch (error) {
@@ -129,11 +160,21 @@ async function loadSymbols() {
   }
 }
 
+function symbolPath(name) {
+  const symbol = state.symbols.get(name);
+  if (!symbol) return null;
+  if (!symbol.path) symbol.path = new Path2D(symbol.svg);
+  return symbol.path;
+}
+
 function image(url) {
   let element = state.images.get(url);
   if (!element) {
     element = new Image();
-    element.onload = () => (state.dirty = true);
+    element.onload = () => {
+      state.picturesLoaded++;
+      state.dirty = true;
+    };
     // A picture the server no longer has is asked for again with a later frame.
     element.onerror = () => setTimeout(() => state.images.delete(url), 1000);
     element.src = url;
@@ -143,31 +184,103 @@ function image(url) {
 }
 
 // ---------------------------------------------------------------------------
+// Fitting the phone to the window
+
+const deskElement = document.getElementById('desk');
+const phoneFrame = document.getElementById('phone-frame');
+const phoneElement = document.getElementById('phone');
+const panelElement = document.querySelector('.panel');
+
+function cssPixels(name) {
+  return parseFloat(getComputedStyle(document.documentElement).getPropertyValue(name)) || 0;
+}
+
+// The phone at its natural size (one CSS pixel per point) is scaled down as a whole
+// until it fits the window beside the panel; when that would shrink it much below
+// the window's height, the panel goes below it instead. It is never scaled up.
+function fitPhone() {
+  if (!state.screen) return;
+  const bezel = parseFloat(getComputedStyle(phoneElement.firstElementChild).paddingLeft) || 0;
+  const naturalWidth = state.screen.width + 2 * bezel;
+  const naturalHeight = state.screen.height + 2 * bezel;
+  const margin = cssPixels('--margin');
+  const gap = cssPixels('--gap');
+  const panelWidth = cssPixels('--panel-width');
+  const width = document.documentElement.clientWidth - 2 * margin;
+  const height = window.innerHeight - 2 * margin;
+  const fit = (w, h) => Math.max(0.1, Math.min(1, w / naturalWidth, h / naturalHeight));
+  const byHeight = fit(Infinity, height);
+  const beside = fit(width - gap - panelWidth, height);
+  const stacked = beside < byHeight * 0.85;
+  const scale = stacked ? fit(width, height) : beside;
+  deskElement.classList.toggle('stacked', stacked);
+  phoneFrame.style.width = `${naturalWidth * scale}px`;
+  phoneFrame.style.height = `${naturalHeight * scale}px`;
+  phoneElement.style.transform = scale === 1 ? '' : `scale(${scale})`;
+  panelElement.style.height = stacked ? '' : `${naturalHeight * scale}px`;
+  layout.scale = scale;
+  layout.stacked = stacked;
+  screenBox = null;
+  layout.pixelRatio = window.devicePixelRatio || 1;
+  state.dirty = true;
+}
+
+window.addEventListener('resize', fitPhone);
+
+// ---------------------------------------------------------------------------
 // Drawing
 
 const FONT_FAMILY =
   '-apple-system, BlinkMacSystemFont, "SF Pro Text", "Helvetica Neue", Inter, "Segoe UI", Roboto, ' +
   '"Liberation Sans", Arial, sans-serif';
 
+const fonts = new Map();
 function font(size, weight) {
-  return `${weight} ${size}px ${FONT_FAMILY}`;
+  const key = size * 10000 + weight;
+  let name = fonts.get(key);
+  if (!name) {
+    name = `${weight} ${size}px ${FONT_FAMILY}`;
+    fonts.set(key, name);
+  }
+  return name;
 }
 
-// `corners`: [top, bottom], which ends are rounded (both by default).
-function roundedRect(target, x, y, width, height, radius, corners = [true, true]) {
+// Text widths by font and text: the same labels are measured in every frame.
+const widths = new Map();
+function textWidth(target, fontName, text) {
+  const key = `${fontName}\u0000${text}`;
+  let width = widths.get(key);
+  if (width === undefined) {
+    if (widths.size > 20000) widths.clear();
+    target.font = fontName;
+    width = target.measureText(text).width;
+    widths.set(key, width);
+  }
+  return width;
+}
+
+const ALL_CORNERS = [true, true, true, true];
+const SHEET_CORNERS = [true, true, false, false];
+
+// A rectangle with some of its corners rounded: `corners` is [top-left, top-right,
+// bottom-left, bottom-right].
+function roundedRect(target, x, y, width, height, radius, corners = ALL_CORNERS) {
   const r = Math.max(0, Math.min(radius, width / 2, height / 2));
-  const top = corners[0] ? r : 0;
-  const bottom = corners[1] ? r : 0;
   target.beginPath();
-  if (top === 0 && bottom === 0) target.rect(x, y, width, height);
-  else target.roundRect(x, y, width, height, [top, top, bottom, bottom]);
+  if (r === 0 || !corners.some(Boolean)) {
+    target.rect(x, y, width, height);
+    return;
+  }
+  const [topLeft, topRight, bottomLeft, bottomRight] = corners.map((rounded) => (rounded ? r : 0));
+  target.roundRect(x, y, width, height, [topLeft, topRight, bottomRight, bottomLeft]);
 }
 
-// Which ends of a view are rounded: those its sheet or its grouped section gives it.
+// Which corners of a view its radius rounds: the layer's own choice, else those of
+// a presented sheet (its top), else all four.
 function viewCorners(view) {
-  if (view.sheet && !view.r) return view.sheet.corners;
-  if (view.cell && view.cell.corners) return view.cell.corners;
-  return [true, true];
+  if (view.rounded) return view.rounded;
+  if (view.sheet && !view.r) return SHEET_CORNERS;
+  return ALL_CORNERS;
 }
 
 // Offscreen layers for views drawn with an alpha below 1 as one group, as the
@@ -189,23 +302,82 @@ function acquireLayer(scale) {
   return layer;
 }
 
-const scratch = document.createElement('canvas');
+// The picture of everything up to and including the last material of a frame
+// (what a sheet's backdrop covers: the page behind, the dimming, the blur), kept
+// while the frame's text up to there stays the same; a frame that keeps it starts
+// from this picture and draws only what lies over the material.
+const underMaterial = { canvas: document.createElement('canvas'), key: null };
+
+// The last material of a frame drawn straight onto the screen (no ancestor in an
+// offscreen group), with its index among the frame's materials and the chain of
+// views down to it; null when there is none.
+function lastMaterial(frame) {
+  if (frame.lastMaterial !== undefined) return frame.lastMaterial;
+  let found = null;
+  let index = 0;
+  const chain = [];
+  const visit = (view, grouped) => {
+    if (view.hidden || (view.a !== undefined && view.a <= 0.001)) return;
+    chain.push(view);
+    if (view.material) {
+      if (!grouped) found = { view, index, chain: new Set(chain) };
+      index++;
+    }
+    const groups = view.a !== undefined && view.kids && view.kids.length > 0;
+    for (const kid of view.kids || []) visit(kid, grouped || groups);
+    chain.pop();
+  };
+  visit(frame.root, false);
+  frame.lastMaterial = found;
+  return found;
+}
+
+function underMaterialKey(frame, found, scale, width, height) {
+  const places = materialPlaces(frame);
+  if (!frame.text || places.start < 0 || found.index >= places.at.length) return null;
+  // Pictures that loaded since, and a blinking caret, may show under the material.
+  const caret = hasCaret(frame.root) ? Math.floor(performance.now() / 530) % 2 : '';
+  return `${width}x${height},${scale},${state.picturesLoaded},${caret},` +
+    `${JSON.stringify(found.view.material)},${frame.text.slice(places.start, places.at[found.index])}`;
+}
 
 function draw() {
-  const scale = window.devicePixelRatio || 1;
+  // Device pixels per point: the display's ratio times the phone's scale on the page.
+  const scale = layout.pixelRatio * layout.scale;
   const width = Math.round(state.screen.width * scale);
   const height = Math.round(state.screen.height * scale);
   if (canvas.width !== width || canvas.height !== height) {
     canvas.width = width;
     canvas.height = height;
   }
-  context.setTransform(1, 0, 0, 1, 0, 0);
-  context.fillStyle = '#000';
-  context.fillRect(0, 0, width, height);
-  context.setTransform(scale, 0, 0, scale, 0, 0);
   const frame = state.frame;
+  const found = frame && frame.root ? lastMaterial(frame) : null;
+  const key = found ? underMaterialKey(frame, found, scale, width, height) : null;
+  const reuse = key !== null && key === underMaterial.key;
+  context.setTransform(1, 0, 0, 1, 0, 0);
+  if (reuse) {
+    context.drawImage(underMaterial.canvas, 0, 0);
+  } else {
+    context.fillStyle = '#000';
+    context.fillRect(0, 0, width, height);
+  }
+  context.setTransform(scale, 0, 0, scale, 0, 0);
   if (frame && frame.root) {
-    const drawing = { scale, appearance: frame.appearance, search: null, tint: frame.tint };
+    const drawing = {
+      scale,
+      frame,
+      search: null,
+      tint: frame.tint,
+      caretShown: Math.floor(performance.now() / 530) % 2 === 0,
+      materials: 0, // materials drawn so far in this frame
+      inLayer: 0, // how deep in offscreen groups the drawing is
+      // Drawn so far: pictures still loading (drawn as nothing) and carets shown;
+      // what lies behind a material changes with them.
+      missing: 0,
+      carets: 0,
+      // Drawing up to the last material: from the kept picture (`reuse`), or keeping it.
+      under: found && key !== null ? { ...found, key, reuse, skipping: reuse } : null,
+    };
     drawView(context, frame.root, drawing);
   }
   drawStatusBar(frame);
@@ -217,8 +389,13 @@ function drawView(target, view, drawing) {
   const alpha = view.a === undefined ? 1 : view.a;
   if (alpha <= 0.001) return;
   const [x, y, width, height] = view.f;
+  // While the kept picture stands for what comes before the last material, only the
+  // views on the way to it are visited, for their clipping, and nothing is painted.
+  const under = drawing.under;
+  const skipping = under !== null && under.skipping;
+  if (skipping && !under.chain.has(view)) return;
 
-  if (view.sheet) {
+  if (view.sheet && !skipping) {
     // The page behind a sheet dims as the sheet comes up.
     target.save();
     target.fillStyle = view.sheet.dim;
@@ -229,12 +406,14 @@ function drawView(target, view, drawing) {
   const group = alpha < 1 && view.kids && view.kids.length > 0;
   const layer = group ? acquireLayer(drawing.scale) : null;
   const into = layer ? layer.getContext('2d') : target;
+  if (layer) drawing.inLayer++;
   into.save();
   if (!group && alpha < 1) into.globalAlpha *= alpha;
 
   const sheetRadius = view.sheet ? view.sheet.radius : 0;
   const radius = view.r || sheetRadius;
-  if (view.bg || view.shadow) {
+  const corners = viewCorners(view);
+  if ((view.bg || view.shadow) && !skipping) {
     into.save();
     if (view.shadow) {
       const [opacity, dx, dy, blur, color] = view.shadow;
@@ -245,49 +424,88 @@ function drawView(target, view, drawing) {
     }
     if (view.bg) {
       into.fillStyle = view.bg;
-      roundedRect(into, x, y, width, height, radius, viewCorners(view));
+      roundedRect(into, x, y, width, height, radius, corners);
       into.fill();
     }
     into.restore();
   }
-  if (view.material) drawMaterial(into, view, drawing);
-  if (view.border) {
-    const [borderWidth, color] = view.border;
-    into.save();
-    into.strokeStyle = color;
-    into.lineWidth = borderWidth;
-    roundedRect(into, x + borderWidth / 2, y + borderWidth / 2, width - borderWidth, height - borderWidth,
-      Math.max(0, radius - borderWidth / 2), viewCorners(view));
-    into.stroke();
-    into.restore();
-  }
-  if (view.field) drawSearchGlass(into, view, drawing);
-  if (view.text) drawText(into, view, drawing);
-  if (view.img) drawImage(into, view);
-  if (view.grip && !view.img) drawReorderGrip(into, view);
-
-  if (view.kids) {
-    const savedSearch = drawing.search;
-    if (view.search) drawing.search = view.search;
-    into.save();
-    if (view.clip || sheetRadius) {
-      roundedRect(into, x, y, width, height, radius, viewCorners(view));
-      into.clip();
+  if (view.material && under !== null && view === under.view) {
+    if (under.reuse) {
+      // The kept picture, drawn first, holds everything up to here.
+      under.skipping = false;
+      drawing.materials = under.index + 1;
+    } else {
+      drawMaterial(into, view, drawing);
+      keepUnderMaterial(into.canvas, under.key);
     }
-    for (const kid of view.kids) drawView(into, kid, drawing);
-    into.restore();
-    drawing.search = savedSearch;
-    if (view.cell && view.cell.acc === 'checkmark') drawMissingCheckmark(into, view, drawing);
+  } else if (view.material && !skipping) {
+    drawMaterial(into, view, drawing);
   }
+  if (skipping && view !== under.view) {
+    // An ancestor of the material: its own painting is in the kept picture.
+  } else {
+    drawViewContent(into, view, drawing, radius, corners);
+  }
+  drawKids(into, view, drawing, x, y, width, height, radius, corners, sheetRadius);
   into.restore();
 
   if (layer) {
+    drawing.inLayer--;
     target.save();
     target.globalAlpha *= alpha;
     target.setTransform(1, 0, 0, 1, 0, 0);
     target.drawImage(layer, 0, 0);
     target.restore();
     layerPool.push(layer);
+  }
+}
+
+function keepUnderMaterial(source, key) {
+  const kept = underMaterial.canvas;
+  if (kept.width !== source.width || kept.height !== source.height) {
+    kept.width = source.width;
+    kept.height = source.height;
+  }
+  const paint = kept.getContext('2d');
+  paint.clearRect(0, 0, kept.width, kept.height);
+  paint.drawImage(source, 0, 0);
+  underMaterial.key = key;
+}
+
+// What a view draws of its own over its background: border, search glass, text,
+// picture, grip.
+function drawViewContent(into, view, drawing, radius, corners) {
+  const [x, y, width, height] = view.f;
+  if (view.border) {
+    const [borderWidth, color] = view.border;
+    into.save();
+    into.strokeStyle = color;
+    into.lineWidth = borderWidth;
+    roundedRect(into, x + borderWidth / 2, y + borderWidth / 2, width - borderWidth, height - borderWidth,
+      Math.max(0, radius - borderWidth / 2), corners);
+    into.stroke();
+    into.restore();
+  }
+  if (view.field) drawSearchGlass(into, view);
+  if (view.text) drawText(into, view, drawing);
+  if (view.img) drawImage(into, view, drawing);
+  if (view.grip && !view.img) drawReorderGrip(into, view);
+}
+
+function drawKids(into, view, drawing, x, y, width, height, radius, corners, sheetRadius) {
+  if (view.kids) {
+    const savedSearch = drawing.search;
+    if (view.search) drawing.search = view.search;
+    into.save();
+    // A clipping view shows its subviews only inside its (rounded) shape.
+    if (view.clip || sheetRadius) {
+      roundedRect(into, x, y, width, height, radius, corners);
+      into.clip();
+    }
+    for (const kid of view.kids) drawView(into, kid, drawing);
+    into.restore();
+    drawing.search = savedSearch;
+    if (view.cell && view.cell.acc === 'checkmark') drawMissingCheckmark(into, view, drawing);
   }
 }
 
@@ -300,12 +518,30 @@ function withAlpha(hex, factor) {
   return `rgba(${red}, ${green}, ${blue}, ${alpha * factor})`;
 }
 
-// A blur of what lies behind the view, desaturated or saturated by its settings,
-// under a translucent tint of the material.
+// Where each material of a frame begins in the frame's text: what the text holds
+// before it (after the frame's clock) is everything drawn before it, that is what
+// lies behind it.
+function materialPlaces(frame) {
+  if (frame.materialPlaces) return frame.materialPlaces;
+  const text = frame.text || '';
+  const places = { start: text.indexOf('"root":'), at: [] };
+  for (let at = text.indexOf('"material":'); at >= 0; at = text.indexOf('"material":', at + 1)) places.at.push(at);
+  frame.materialPlaces = places;
+  return places;
+}
+
+// Blurred backdrops, one per material of the frame (by order), kept while what lies
+// behind them stays the same: blurring is by far the costliest drawing there is,
+// and what scrolls over a material rarely changes what is under it.
+const blurredBackdrops = [];
+
+// A blur of what lies behind the view, its saturation changed, under the
+// material's translucent tint.
 function drawMaterial(target, view, drawing) {
   const [x, y, width, height] = view.f;
   const { radius: blur, saturation, tint } = view.material;
   const scale = drawing.scale;
+  const index = drawing.materials++;
   const pad = Math.ceil(blur * 2);
   const sx = Math.max(0, Math.floor((x - pad) * scale));
   const sy = Math.max(0, Math.floor((y - pad) * scale));
@@ -315,13 +551,27 @@ function drawMaterial(target, view, drawing) {
   roundedRect(target, x, y, width, height, view.r || 0, viewCorners(view));
   target.clip();
   if (sw > 0 && sh > 0) {
-    scratch.width = sw;
-    scratch.height = sh;
-    const copy = scratch.getContext('2d');
-    copy.drawImage(target.canvas, sx, sy, sw, sh, 0, 0, sw, sh);
-    target.filter = `blur(${blur / 2}px) saturate(${saturation})`;
-    target.drawImage(scratch, 0, 0, sw, sh, sx / scale, sy / scale, sw / scale, sh / scale);
-    target.filter = 'none';
+    const places = materialPlaces(drawing.frame);
+    const text = drawing.frame.text;
+    const behind = text && places.start >= 0 && index < places.at.length ? text.slice(places.start, places.at[index]) : null;
+    const key = `${sx},${sy},${sw},${sh},${scale},${blur},${saturation},${drawing.inLayer},` +
+      `${drawing.missing},${drawing.carets}`;
+    let cached = blurredBackdrops[index];
+    if (!cached || behind === null || cached.behind !== behind || cached.key !== key) {
+      cached = cached || { canvas: document.createElement('canvas') };
+      const blurred = cached.canvas;
+      blurred.width = sw;
+      blurred.height = sh;
+      const paint = blurred.getContext('2d');
+      paint.filter = `blur(${(blur / 2) * scale}px) saturate(${saturation})`;
+      paint.drawImage(target.canvas, sx, sy, sw, sh, 0, 0, sw, sh);
+      paint.filter = 'none';
+      cached.behind = behind;
+      cached.key = key;
+      blurredBackdrops[index] = cached;
+      state.stats.blurs = (state.stats.blurs || 0) + 1;
+    }
+    target.drawImage(cached.canvas, 0, 0, sw, sh, sx / scale, sy / scale, sw / scale, sh / scale);
   }
   target.fillStyle = tint;
   target.fillRect(x, y, width, height);
@@ -351,17 +601,13 @@ function drawText(target, view, drawing) {
   let caretHeight = text.font[0] * 1.2;
   lines.forEach((runs, index) => {
     const lineHeight = heights[index];
-    let widths = runs.map(([content, size, weight]) => {
-      target.font = font(size, weight);
-      return target.measureText(content).width;
-    });
-    let natural = widths.reduce((sum, w) => sum + w, 0);
     let contents = runs.map((run) => run[0]);
+    let widthsOfRuns = runs.map(([content, size, weight]) => textWidth(target, font(size, weight), content));
+    let natural = widthsOfRuns.reduce((sum, w) => sum + w, 0);
     if (text.cut && natural > width && runs.length === 1) {
       contents = [fitWithEllipsis(target, runs[0], width)];
-      target.font = font(runs[0][1], runs[0][2]);
-      widths = [target.measureText(contents[0]).width];
-      natural = widths[0];
+      widthsOfRuns = [textWidth(target, font(runs[0][1], runs[0][2]), contents[0])];
+      natural = widthsOfRuns[0];
     }
     const squeeze = natural > width && width > 0 ? width / natural : 1;
     const lineWidth = natural * squeeze;
@@ -372,8 +618,9 @@ function drawText(target, view, drawing) {
     runs.forEach(([, size, weight, color], runIndex) => {
       target.font = font(size, weight);
       target.fillStyle = color;
-      const runWidth = widths[runIndex] * squeeze;
-      target.fillText(contents[runIndex], left, middle, Math.max(runWidth, 0.1));
+      const runWidth = widthsOfRuns[runIndex] * squeeze;
+      if (squeeze < 1) target.fillText(contents[runIndex], left, middle, Math.max(runWidth, 0.1));
+      else target.fillText(contents[runIndex], left, middle);
       left += runWidth;
     });
     caretX = left;
@@ -382,7 +629,8 @@ function drawText(target, view, drawing) {
     top += lineHeight;
   });
   target.restore();
-  if (text.caret && Math.floor(performance.now() / 530) % 2 === 0) {
+  if (text.caret && drawing.caretShown) {
+    drawing.carets++;
     const search = drawing.search;
     const atStart = search && search.text === '';
     const caretLeft = atStart ? x : Math.min(caretX, x + width);
@@ -395,25 +643,49 @@ function drawText(target, view, drawing) {
 
 function fitWithEllipsis(target, run, width) {
   const [content, size, weight] = run;
-  target.font = font(size, weight);
+  const fontName = font(size, weight);
   const characters = Array.from(content);
   let low = 0;
   let high = characters.length;
   while (low < high) {
     const middle = Math.ceil((low + high) / 2);
-    if (target.measureText(characters.slice(0, middle).join('') + '…').width <= width) low = middle;
+    if (textWidth(target, fontName, characters.slice(0, middle).join('') + '…') <= width) low = middle;
     else high = middle - 1;
   }
   return characters.slice(0, low).join('').trimEnd() + '…';
 }
 
-function drawImage(target, view) {
+// Template pictures in their tint, made once for each picture, tint and size.
+const tintedPictures = new Map();
+
+function tintedPicture(element, source, tint, width, height) {
+  const key = `${source}\u0000${tint}\u0000${width}x${height}`;
+  let tinted = tintedPictures.get(key);
+  if (!tinted) {
+    if (tintedPictures.size > 500) tintedPictures.clear();
+    tinted = document.createElement('canvas');
+    tinted.width = width;
+    tinted.height = height;
+    const paint = tinted.getContext('2d');
+    paint.drawImage(element, 0, 0, width, height);
+    paint.globalCompositeOperation = 'source-in';
+    paint.fillStyle = tint;
+    paint.fillRect(0, 0, width, height);
+    tintedPictures.set(key, tinted);
+  }
+  return tinted;
+}
+
+function drawImage(target, view, drawing) {
   const picture = view.img;
   const [x, y, width, height] = picture.rect;
   if (width <= 0 || height <= 0) return;
   if (picture.sym) {
-    const symbol = state.symbols.get(picture.sym);
-    if (!symbol) return;
+    const path = symbolPath(picture.sym);
+    if (!path) {
+      drawing.missing++;
+      return;
+    }
     // The artwork's square view box, centred and covering the rectangle
     // (preserveAspectRatio="xMidYMid slice"), filled even-odd in the tint.
     const side = Math.max(width, height);
@@ -424,29 +696,25 @@ function drawImage(target, view) {
     target.translate(x + width / 2 - side / 2, y + height / 2 - side / 2);
     target.scale(side / 100, side / 100);
     target.fillStyle = picture.tint || '#000000FF';
-    target.fill(symbol.path, 'evenodd');
+    target.fill(path, 'evenodd');
     target.restore();
     return;
   }
   const element = image(picture.src);
-  if (!element) return;
+  if (!element) {
+    drawing.missing++;
+    return;
+  }
   target.save();
   if (view.clip) {
     const [vx, vy, vw, vh] = view.f;
-    roundedRect(target, vx, vy, vw, vh, view.r || 0);
+    roundedRect(target, vx, vy, vw, vh, view.r || 0, viewCorners(view));
     target.clip();
   }
   if (picture.tint) {
     // A template picture: its shape in the tint.
-    const scale = window.devicePixelRatio || 1;
-    const tinted = document.createElement('canvas');
-    tinted.width = Math.max(1, Math.round(width * scale));
-    tinted.height = Math.max(1, Math.round(height * scale));
-    const paint = tinted.getContext('2d');
-    paint.drawImage(element, 0, 0, tinted.width, tinted.height);
-    paint.globalCompositeOperation = 'source-in';
-    paint.fillStyle = picture.tint;
-    paint.fillRect(0, 0, tinted.width, tinted.height);
+    const tinted = tintedPicture(element, picture.src, picture.tint, Math.max(1, Math.round(width * drawing.scale)),
+      Math.max(1, Math.round(height * drawing.scale)));
     target.drawImage(tinted, x, y, width, height);
   } else {
     target.imageSmoothingQuality = 'high';
@@ -456,19 +724,19 @@ function drawImage(target, view) {
 }
 
 // The magnifying glass at the start of a search field.
-function drawSearchGlass(target, view, drawing) {
-  const symbol = state.symbols.get('magnifyingglass');
+function drawSearchGlass(target, view) {
+  const glass = symbolPath('magnifyingglass');
   const [x, y, , height] = view.f;
   const size = 15;
   const left = x + 8;
   const top = y + (height - size) / 2;
   target.save();
   const color = view.glass;
-  if (symbol) {
+  if (glass) {
     target.translate(left, top);
     target.scale(size / 100, size / 100);
     target.fillStyle = color;
-    target.fill(symbol.path, 'evenodd');
+    target.fill(glass, 'evenodd');
   } else {
     target.strokeStyle = color;
     target.lineWidth = 2;
@@ -558,10 +826,16 @@ function drawHomeIndicator(frame) {
 function renderLoop() {
   requestAnimationFrame(renderLoop);
   if (!state.screen) return; // nothing to draw on before the server has said what
+  // A change of the display's pixel ratio (zooming, another screen) calls for a
+  // sharper or smaller canvas; not every such change resizes the window.
+  if ((window.devicePixelRatio || 1) !== layout.pixelRatio) fitPhone();
+  sendWheel();
   const now = performance.now();
+  let fresh = false;
   if (state.waiting.length) {
     state.frame = state.waiting.shift();
     state.dirty = true;
+    fresh = true;
   }
   // The caret blinks and the clock turns even when no new frame came.
   const blinking = state.frame && state.frame.root && hasCaret(state.frame.root);
@@ -573,6 +847,7 @@ function renderLoop() {
     state.stats.drawMilliseconds = performance.now() - drawStart;
     if (state.stats.drawTimes) state.stats.drawTimes.push(state.stats.drawMilliseconds);
     state.stats.lastDrawn = now;
+    if (state.frame) state.stats.drawnSequence = state.frame.seq;
     if (freshFrame) {
       const press = state.stats.lastPress;
       if (press && press.drawn === undefined && state.frame && state.frame.seq > press.sequence) {
@@ -584,6 +859,10 @@ function renderLoop() {
       if (state.stats.history.length > 600) state.stats.history.shift();
       if (state.frame) window.kavro.lastAppearance = state.frame.appearance;
     }
+  }
+  if (fresh) {
+    updateMirror(state.frame);
+    updateCursor();
   }
   const times = state.stats.times;
   while (times.length && now - times[0] > 1000) times.shift();
@@ -601,19 +880,22 @@ function hasCaret(view) {
 
 let activePointer = null;
 
-function pointInScreen(event) {
-  const box = screenElement.getBoundingClientRect();
+// A point of the page in screen points, through the screen's box on the page
+// (which the phone's scale shrinks).
+function pointInScreen(clientX, clientY) {
+  if (!screenBox) screenBox = screenElement.getBoundingClientRect();
+  const box = screenBox;
   if (!state.screen) return { x: 0, y: 0 };
   const { width, height } = state.screen;
   return {
-    x: Math.round(((event.clientX - box.left) * width / box.width) * 100) / 100,
-    y: Math.round(((event.clientY - box.top) * height / box.height) * 100) / 100,
+    x: Math.round(((clientX - box.left) * width / box.width) * 100) / 100,
+    y: Math.round(((clientY - box.top) * height / box.height) * 100) / 100,
   };
 }
 
 // The input goes out first; sound is set up after it, never in its way.
 function touch(phase, event) {
-  send({ type: 'touch', phase, ...(event ? pointInScreen(event) : {}) });
+  send({ type: 'touch', phase, ...(event ? pointInScreen(event.clientX, event.clientY) : {}) });
 }
 
 screenElement.addEventListener('pointerdown', (event) => {
@@ -623,14 +905,21 @@ screenElement.addEventListener('pointerdown', (event) => {
   // For the figures the browser tests report: when the press happened, went out,
   // and (below) when its first changed frame came and was drawn.
   state.stats.lastPress = { event: event.timeStamp, sent: performance.now(), sequence: state.sequence };
-  screenElement.setPointerCapture(event.pointerId);
+  try {
+    screenElement.setPointerCapture(event.pointerId);
+  } catch (error) {
+    // A pointer the browser does not know (made up by a script) is not captured.
+  }
   screenElement.focus({ preventScroll: true });
   event.preventDefault();
   prepareSoundSoon();
 });
 
 screenElement.addEventListener('pointermove', (event) => {
-  if (event.pointerId !== activePointer) return;
+  if (event.pointerId !== activePointer) {
+    if (activePointer === null) hoverAt(event.clientX, event.clientY);
+    return;
+  }
   state.stats.moves = (state.stats.moves || 0) + 1;
   touch('move', event);
 });
@@ -649,7 +938,40 @@ function cancelTouch(event) {
 }
 screenElement.addEventListener('pointercancel', cancelTouch);
 screenElement.addEventListener('lostpointercapture', cancelTouch);
+screenElement.addEventListener('pointerleave', () => {
+  hover = null;
+});
 screenElement.addEventListener('contextmenu', (event) => event.preventDefault());
+
+// The wheel and the trackpad scroll the view under the pointer, never the page.
+// Their deltas are gathered and sent once a display frame.
+let pendingWheel = null;
+
+screenElement.addEventListener('wheel', (event) => {
+  event.preventDefault();
+  if (!state.screen || !state.connected || event.ctrlKey) return; // a pinch is no scroll
+  // Lines and pages as the browser counts them, in CSS pixels; the phone shows
+  // `scale` CSS pixels a point, so content follows the fingers on a trackpad.
+  const unit = event.deltaMode === 1 ? 16 : event.deltaMode === 2 ? state.screen.height : 1;
+  const perPoint = layout.scale || 1;
+  const point = pointInScreen(event.clientX, event.clientY);
+  if (!pendingWheel) pendingWheel = { x: point.x, y: point.y, dx: 0, dy: 0 };
+  pendingWheel.x = point.x;
+  pendingWheel.y = point.y;
+  pendingWheel.dx += (event.deltaX * unit) / perPoint;
+  pendingWheel.dy += (event.deltaY * unit) / perPoint;
+  state.stats.wheelEvents = (state.stats.wheelEvents || 0) + 1;
+}, { passive: false });
+
+function sendWheel() {
+  if (!pendingWheel) return;
+  const { x, y, dx, dy } = pendingWheel;
+  pendingWheel = null;
+  const round = (value) => Math.round(value * 100) / 100;
+  if (dx === 0 && dy === 0) return;
+  send({ type: 'wheel', x, y, dx: round(dx), dy: round(dy) });
+  state.stats.wheelsSent = (state.stats.wheelsSent || 0) + 1;
+}
 
 // Whether a field on the phone is being edited now: typing has somewhere to go.
 function editedField(view) {
@@ -658,20 +980,38 @@ function editedField(view) {
   return (view.kids || []).some(editedField);
 }
 
-// Typing reaches the field being edited on the phone. With none, the simulator
-// drops the keys quietly, and the page leaves them to the browser.
+// Keys: typing reaches the field being edited on the phone (with none, the
+// simulator drops the keys quietly); Return is the keyboard's return key and Esc
+// ends editing as the field's Cancel does; Tab moves the focus between the phone
+// and the panel as the browser does; Enter or Space on a mirrored element taps it.
 document.addEventListener('keydown', (event) => {
-  if (event.ctrlKey || event.metaKey || event.altKey) return;
-  const inPanel = event.target instanceof HTMLElement && event.target.closest('.panel');
+  if (event.ctrlKey || event.metaKey || event.altKey || event.key === 'Tab') return;
+  const target = event.target instanceof Element ? event.target : null;
+  const inPanel = target && target.closest('.panel');
   if (inPanel && (event.key === ' ' || event.key === 'Enter')) return; // a panel button's own keys
   const editing = state.frame && editedField(state.frame.root);
-  if (event.key === 'Backspace') {
-    send({ type: 'key', backspace: 1 });
+  const mirrored = target && target.closest('#mirror [data-id]');
+  if (mirrored && (event.key === 'Enter' || event.key === ' ')) {
+    const typingInField = editing && mirrored.getAttribute('role') === 'searchbox';
+    if (!typingInField) {
+      event.preventDefault();
+      activate(mirrored);
+      return;
+    }
+  }
+  let message;
+  if (event.key === 'Escape' || event.key === 'Enter') {
+    if (!editing) return;
+    message = { type: 'key', key: event.key === 'Escape' ? 'escape' : 'return' };
+  } else if (event.key === 'Backspace') {
+    message = { type: 'key', backspace: 1 };
   } else if (Array.from(event.key).length === 1) {
-    send({ type: 'key', text: event.key });
+    message = { type: 'key', text: event.key };
   } else {
     return;
   }
+  send(message);
+  state.stats.lastKey = message;
   if (editing) event.preventDefault();
   prepareSoundSoon();
 });
@@ -681,6 +1021,223 @@ document.addEventListener('paste', (event) => {
   const printable = Array.from(text.replace(/[\u0000-\u001f\u007f]/g, ' ')).slice(0, 64).join('');
   if (printable) send({ type: 'key', text: printable });
   event.preventDefault();
+});
+
+// ---------------------------------------------------------------------------
+// Hovering: a pointer cursor over what a tap would act on
+
+let hover = null; // the pointer's place on the screen while it hovers, in points
+let shownCursor = '';
+
+// The views a touch at (x, y) would go through, from the window down to the view
+// it hits, as the platform's hit testing finds them: the front-most subview that
+// holds the point, skipping hidden and transparent views and those that let
+// touches through; a point outside a view reaches none of its subviews.
+function hitChain(view, x, y) {
+  if (!view || view.hidden || view.pass) return null;
+  if (view.a !== undefined && view.a <= 0.01) return null;
+  const [vx, vy, width, height] = view.f;
+  if (x < vx || y < vy || x >= vx + width || y >= vy + height) return null;
+  const kids = view.kids || [];
+  for (let i = kids.length - 1; i >= 0; i--) {
+    const chain = hitChain(kids[i], x, y);
+    if (chain) {
+      chain.unshift(view);
+      return chain;
+    }
+  }
+  return [view];
+}
+
+function hoverAt(clientX, clientY) {
+  hover = pointInScreen(clientX, clientY);
+  updateCursor();
+}
+
+function updateCursor() {
+  let cursor = 'default';
+  if (hover && state.frame && state.frame.root && activePointer === null) {
+    const chain = hitChain(state.frame.root, hover.x, hover.y);
+    if (chain && chain.some((view) => view.tap)) cursor = 'pointer';
+  }
+  if (cursor !== shownCursor) {
+    shownCursor = cursor;
+    screenElement.style.cursor = cursor === 'default' ? '' : cursor;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The accessibility mirror: an element for each accessibility element of the
+// screen (and for the tables, alerts and sheets that group them), with the role,
+// name and state the platform gives it, placed where its view is. Each frame
+// changes only what changed. Activating an element (a click from a screen reader,
+// Enter or Space) taps the centre of what shows of its view.
+
+const mirrorRoot = document.getElementById('mirror');
+const mirrored = new Map(); // id → {element, content, props…}
+
+const ARIA_ROLES = {
+  button: 'button',
+  switch: 'switch',
+  searchbox: 'searchbox',
+  link: 'link',
+  heading: 'heading',
+  img: 'img',
+  row: 'row',
+  table: 'table',
+  alertdialog: 'alertdialog',
+  dialog: 'dialog',
+  text: null, // plain text, read as it is
+};
+const ACTIVATABLE = new Set(['button', 'switch', 'searchbox', 'link', 'row']);
+
+function intersect(a, b) {
+  const x = Math.max(a[0], b[0]);
+  const y = Math.max(a[1], b[1]);
+  const right = Math.min(a[0] + a[2], b[0] + b[2]);
+  const bottom = Math.min(a[1] + a[3], b[1] + b[3]);
+  return right > x && bottom > y ? [x, y, right - x, bottom - y] : null;
+}
+
+// The mirrored nodes of a frame in drawing order: {id, ax, rect (what shows of the
+// view), parent (the mirrored node it lies in)}. Hidden, transparent and clipped
+// away views are left out; so is everything behind a modal alert or sheet, as a
+// screen reader does.
+function mirrorNodes(root) {
+  const nodes = [];
+  let modal = -1;
+  const visit = (view, clip, parent) => {
+    if (view.hidden || (view.a !== undefined && view.a <= 0.01)) return;
+    const shown = intersect(view.f, clip);
+    if (!shown) return;
+    let node = parent;
+    if (view.ax) {
+      node = { id: view.ax.id, ax: view.ax, rect: shown, parent };
+      if (view.ax.role === 'alertdialog' || view.ax.role === 'dialog') modal = nodes.length;
+      nodes.push(node);
+    }
+    if (!view.kids) return;
+    const inner = view.clip || view.sheet ? shown : clip;
+    for (const kid of view.kids) visit(kid, inner, node);
+  };
+  visit(root, [0, 0, state.screen.width, state.screen.height], null);
+  if (modal < 0) return nodes;
+  const kept = nodes.slice(modal);
+  const keptIds = new Set(kept.map((node) => node.id));
+  for (const node of kept) if (node.parent && !keptIds.has(node.parent.id)) node.parent = null;
+  return kept;
+}
+
+function setAttribute(element, name, value) {
+  if (value === null || value === undefined) {
+    if (element.hasAttribute(name)) element.removeAttribute(name);
+  } else if (element.getAttribute(name) !== value) {
+    element.setAttribute(name, value);
+  }
+}
+
+// Puts `element` into `parent` just before `next`. An element that holds the focus
+// stays where it is (moving it would lose the focus): what lies between goes after it.
+function placeElement(parent, element, next) {
+  if (element.parentNode === parent && element.contains(document.activeElement)) {
+    let after = element;
+    while (next && next !== element) {
+      const moving = next;
+      next = next.nextSibling;
+      parent.insertBefore(moving, after.nextSibling);
+      after = moving;
+    }
+    return;
+  }
+  parent.insertBefore(element, next);
+}
+
+function updateMirror(frame) {
+  if (!frame || !frame.root || !state.screen) return;
+  const nodes = mirrorNodes(frame.root);
+  // What went from the screen goes first, so that what stays need not move.
+  const seen = new Set(nodes.map((node) => node.id));
+  for (const [id, entry] of mirrored) {
+    if (!seen.has(id)) {
+      entry.element.remove();
+      mirrored.delete(id);
+    }
+  }
+  const lastChild = new Map(); // parent element → the child placed last
+  for (const node of nodes) {
+    const { ax, rect } = node;
+    let entry = mirrored.get(node.id);
+    if (!entry || entry.role !== ax.role) {
+      if (entry) entry.element.remove();
+      const element = document.createElement('div');
+      element.dataset.id = String(node.id);
+      if (ACTIVATABLE.has(ax.role)) element.tabIndex = -1;
+      entry = { element, content: element, role: ax.role };
+      const role = ARIA_ROLES[ax.role];
+      if (role) element.setAttribute('role', role);
+      if (ax.role === 'heading') element.setAttribute('aria-level', '2');
+      if (ax.role === 'row') {
+        // A row's parts (a switch) live in its one cell.
+        entry.content = document.createElement('div');
+        entry.content.setAttribute('role', 'cell');
+        element.appendChild(entry.content);
+      }
+      mirrored.set(node.id, entry);
+    }
+    const { element } = entry;
+    // Its name and state.
+    const label = ax.label || '';
+    const spoken = ax.role === 'text' || ax.role === 'heading' ? label : ax.role === 'searchbox' ? ax.value || '' : '';
+    if (entry.spoken !== spoken) {
+      if (entry.content === element) element.textContent = spoken;
+      entry.spoken = spoken;
+    }
+    const named = ax.role !== 'text' && ax.role !== 'heading';
+    setAttribute(element, 'aria-label', named && label ? label : null);
+    setAttribute(element, 'aria-checked', ax.role === 'switch' ? String(Boolean(ax.checked)) : null);
+    setAttribute(element, 'aria-selected', ax.role === 'row' ? String(Boolean(ax.selected)) : null);
+    setAttribute(element, 'aria-disabled', ax.disabled ? 'true' : null);
+    setAttribute(element, 'aria-description', ax.role === 'alertdialog' && ax.value ? ax.value : null);
+    setAttribute(element, 'aria-modal', ax.role === 'alertdialog' || ax.role === 'dialog' ? 'true' : null);
+    // Where it is, within the element it lies in.
+    // Moved by a transform, which needs no layout: rows move in every frame of a scroll.
+    const origin = node.parent ? node.parent.rect : [0, 0];
+    const place = `translate(${rect[0] - origin[0]}px, ${rect[1] - origin[1]}px)`;
+    if (entry.place !== place) {
+      element.style.transform = place;
+      entry.place = place;
+    }
+    const size = `${rect[2]},${rect[3]}`;
+    if (entry.size !== size) {
+      element.style.width = `${rect[2]}px`;
+      element.style.height = `${rect[3]}px`;
+      entry.size = size;
+    }
+    entry.rect = rect;
+    // In drawing order under its parent.
+    const parentElement = node.parent ? mirrored.get(node.parent.id).content : mirrorRoot;
+    const previous = lastChild.get(parentElement) || null;
+    const expectedNext = previous ? previous.nextSibling : parentElement.firstChild;
+    if (element.parentNode !== parentElement || element !== expectedNext) placeElement(parentElement, element, expectedNext);
+    lastChild.set(parentElement, element);
+  }
+}
+
+// Activating a mirrored element taps the centre of what shows of its view.
+function activate(element) {
+  const entry = mirrored.get(Number(element.dataset.id));
+  if (!entry || !entry.rect || !state.connected) return;
+  const [x, y, width, height] = entry.rect;
+  const point = { x: Math.round((x + width / 2) * 100) / 100, y: Math.round((y + height / 2) * 100) / 100 };
+  send({ type: 'touch', phase: 'down', ...point });
+  send({ type: 'touch', phase: 'up', ...point });
+  state.stats.activations = (state.stats.activations || 0) + 1;
+  prepareSoundSoon();
+}
+
+mirrorRoot.addEventListener('click', (event) => {
+  const element = event.target instanceof Element && event.target.closest('[data-id]');
+  if (element && ACTIVATABLE.has(mirrored.get(Number(element.dataset.id))?.role)) activate(element);
 });
 
 // ---------------------------------------------------------------------------
@@ -722,6 +1279,18 @@ function playClick() {
 // ---------------------------------------------------------------------------
 // Beside the phone
 
+// Text that may break only between the parts of identifiers and paths (after a
+// dot, a slash, a hyphen, an underscore or a comma) and at spaces, never inside a
+// word.
+function breakable(text) {
+  const fragment = document.createDocumentFragment();
+  for (const part of String(text).split(/(?<=[./_,-])/)) {
+    if (fragment.childNodes.length) fragment.appendChild(document.createElement('wbr'));
+    fragment.appendChild(document.createTextNode(part));
+  }
+  return fragment;
+}
+
 function describeValue(value) {
   if (Array.isArray(value)) {
     if (!value.length) return document.createTextNode('[ ]');
@@ -730,12 +1299,12 @@ function describeValue(value) {
     list.start = 0;
     for (const item of value) {
       const entry = document.createElement('li');
-      entry.textContent = JSON.stringify(item);
+      entry.appendChild(breakable(JSON.stringify(item)));
       list.appendChild(entry);
     }
     return list;
   }
-  return document.createTextNode(JSON.stringify(value));
+  return breakable(JSON.stringify(value));
 }
 
 let shownPrefs = '';
@@ -758,7 +1327,7 @@ function showPrefs(prefs, fileExists) {
   }
   for (const key of keys) {
     const term = document.createElement('dt');
-    term.textContent = key;
+    term.appendChild(breakable(key));
     const value = document.createElement('dd');
     value.dataset.key = key;
     value.appendChild(describeValue(prefs[key]));
@@ -793,7 +1362,7 @@ function appendEvents(events, fresh) {
     kind.textContent = event.event;
     const detail = document.createElement('span');
     detail.className = 'detail';
-    detail.textContent = eventDetail(event);
+    detail.appendChild(breakable(eventDetail(event)));
     entry.append(time, kind, detail);
     log.prepend(entry);
     if (fresh && event.event === 'sound') playClick();
@@ -811,7 +1380,7 @@ function showAppearance(appearance) {
 // The device's clock runs with real time: shown from the last value the server
 // sent, moved on by the time since.
 function showClock() {
-  if (state.clock) {
+  if (state.clock && state.connected) {
     const t = state.clock.t + (performance.now() - state.clock.at) / 1000;
     document.getElementById('device-clock').textContent = `${t.toFixed(1)} s`;
   }

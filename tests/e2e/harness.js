@@ -1,9 +1,12 @@
 // What the end-to-end tests share: Debian's Chromium on the simulator's page, the
 // device's state through /api/state, and touches given as a person gives them, with
-// the mouse on the screen element (one CSS pixel per point).
+// the mouse on the screen element. The screen element is one CSS pixel per point in
+// its own box, which the page may scale down to fit the window: points map to the
+// page through the element's bounding box.
 'use strict';
 
 const fs = require('node:fs');
+const zlib = require('node:zlib');
 const os = require('node:os');
 const path = require('node:path');
 const { chromium } = require('playwright-core');
@@ -82,13 +85,16 @@ async function settle(timeout = 10000) {
 }
 
 class Phone {
-  static async open() {
+  // A browser window on the page: 1000 × 940 unless told otherwise (the phone at its
+  // natural size), at the given device-pixel ratio; `url` for another server.
+  static async open({ viewport = { width: 1000, height: 940 }, deviceScaleFactor = 1, url = BASE_URL } = {}) {
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kavro-e2e-chromium-'));
     const context = await chromium.launchPersistentContext(profile, {
       executablePath: CHROMIUM,
       headless: true,
       args: CHROMIUM_ARGS,
-      viewport: { width: 1000, height: 940 },
+      viewport,
+      deviceScaleFactor,
     });
     const page = context.pages()[0] || (await context.newPage());
     const errors = [];
@@ -99,7 +105,7 @@ class Phone {
       if (message.type() === 'error' || message.type() === 'warning') errors.push(`console: ${message.text()}`);
     });
     page.on('requestfailed', (request) => errors.push(`request failed: ${request.url()}`));
-    await page.goto(BASE_URL);
+    await page.goto(url);
     await page.waitForFunction(() => window.kavro && window.kavro.stats.framesDrawn > 0);
     return new Phone(context, page, profile, errors);
   }
@@ -116,30 +122,55 @@ class Phone {
     fs.rmSync(this.profile, { recursive: true, force: true });
   }
 
-  async screenOrigin() {
+  // The screen's box on the page, and how many page pixels a point takes there.
+  async screenBox() {
     const box = await this.page.locator('#screen').boundingBox();
-    return { x: box.x, y: box.y };
+    const points = await this.page.locator('#screen').evaluate((element) => element.offsetWidth);
+    return { ...box, scale: box.width / points };
   }
 
-  async tap({ x, y }) {
-    const origin = await this.screenOrigin();
-    await this.page.mouse.click(origin.x + x, origin.y + y);
+  // Where a point of the screen is on the page.
+  async toPage({ x, y }) {
+    const box = await this.screenBox();
+    return { x: box.x + x * box.scale, y: box.y + y * box.scale };
   }
 
-  async press({ x, y }, milliseconds) {
-    const origin = await this.screenOrigin();
-    await this.page.mouse.move(origin.x + x, origin.y + y);
+  async tap(point) {
+    const at = await this.toPage(point);
+    await this.page.mouse.click(at.x, at.y);
+  }
+
+  async press(point, milliseconds) {
+    const at = await this.toPage(point);
+    await this.page.mouse.move(at.x, at.y);
     await this.page.mouse.down();
     await this.page.waitForTimeout(milliseconds);
     await this.page.mouse.up();
   }
 
   async drag(from, to, steps = 10) {
-    const origin = await this.screenOrigin();
-    await this.page.mouse.move(origin.x + from.x, origin.y + from.y);
+    const start = await this.toPage(from);
+    const end = await this.toPage(to);
+    await this.page.mouse.move(start.x, start.y);
     await this.page.mouse.down();
-    await this.page.mouse.move(origin.x + to.x, origin.y + to.y, { steps });
+    await this.page.mouse.move(end.x, end.y, { steps });
     await this.page.mouse.up();
+  }
+
+  // The screen as drawn, in device pixels: {width, height, scale (pixels a point),
+  // data (RGBA)}.
+  async pixels() {
+    const png = await this.page.locator('#screen').screenshot();
+    const points = await this.page.locator('#screen').evaluate((element) => element.offsetWidth);
+    const picture = decodePng(png);
+    return { ...picture, scale: picture.width / points };
+  }
+
+  // Waits until the page has drawn the screen as the device shows it now: the
+  // device's state can be read before the page is sent its picture.
+  async caughtUp() {
+    const { seq } = await frame();
+    await this.page.waitForFunction((wanted) => (window.kavro.stats.drawnSequence || 0) >= wanted, seq);
   }
 
   // Taps the button a person sees labelled `label` (a title, a symbol name or an
@@ -173,4 +204,81 @@ class Phone {
   }
 }
 
-module.exports = { BASE_URL, Phone, api, state, frame, post, views, centre, settle, waitForState };
+// A PNG as Chromium writes screenshots (8 bits a channel, RGB or RGBA, not
+// interlaced), decoded to {width, height, data: RGBA bytes}.
+function decodePng(png) {
+  let width = 0;
+  let height = 0;
+  let channels = 0;
+  const compressed = [];
+  for (let at = 8; at < png.length;) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString('latin1', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      const [depth, colourType, , , interlace] = body.subarray(8, 13);
+      channels = { 2: 3, 6: 4 }[colourType];
+      if (depth !== 8 || !channels || interlace) throw new Error('a PNG this decoder does not read');
+    } else if (type === 'IDAT') {
+      compressed.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(compressed));
+  const stride = width * channels;
+  const rows = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; x++) {
+      const left = x >= channels ? rows[y * stride + x - channels] : 0;
+      const up = y > 0 ? rows[(y - 1) * stride + x] : 0;
+      const corner = x >= channels && y > 0 ? rows[(y - 1) * stride + x - channels] : 0;
+      let value = line[x];
+      if (filter === 1) value += left;
+      else if (filter === 2) value += up;
+      else if (filter === 3) value += (left + up) >> 1;
+      else if (filter === 4) {
+        const p = left + up - corner;
+        const [pa, pb, pc] = [Math.abs(p - left), Math.abs(p - up), Math.abs(p - corner)];
+        value += pa <= pb && pa <= pc ? left : pb <= pc ? up : corner;
+      }
+      rows[y * stride + x] = value & 255;
+    }
+  }
+  const data = Buffer.alloc(width * height * 4);
+  for (let i = 0, j = 0; i < width * height; i++, j += channels) {
+    data[i * 4] = rows[j];
+    data[i * 4 + 1] = rows[j + 1];
+    data[i * 4 + 2] = rows[j + 2];
+    data[i * 4 + 3] = channels === 4 ? rows[j + 3] : 255;
+  }
+  return { width, height, data };
+}
+
+// The colour of a pixel of `pixels` (from Phone.pixels) at a point of the screen.
+function pixelAt(pixels, x, y) {
+  const px = Math.min(pixels.width - 1, Math.max(0, Math.round(x * pixels.scale)));
+  const py = Math.min(pixels.height - 1, Math.max(0, Math.round(y * pixels.scale)));
+  const at = (py * pixels.width + px) * 4;
+  return [pixels.data[at], pixels.data[at + 1], pixels.data[at + 2]];
+}
+
+// WCAG contrast of two sRGB colours [r, g, b] (0–255).
+function contrast(a, b) {
+  const luminance = (rgb) => {
+    const [r, g, bl] = rgb.map((c) => {
+      const v = c / 255;
+      return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4;
+    });
+    return 0.2126 * r + 0.7152 * g + 0.0722 * bl;
+  };
+  const [light, dark] = [luminance(a), luminance(b)].sort((x, y) => y - x);
+  return (light + 0.05) / (dark + 0.05);
+}
+
+module.exports = {
+  BASE_URL, Phone, api, state, frame, post, views, centre, settle, waitForState, pixelAt, contrast,
+};

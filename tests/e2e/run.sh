@@ -11,6 +11,8 @@ if [ -z "$simulator" ] || [ ! -x "$simulator" ]; then
   echo "usage: $0 PATH/TO/kavro-sim (build it first)" >&2
   exit 2
 fi
+# Absolute: the tests run from this folder, and some start servers of their own.
+simulator=$(cd "$(dirname "$simulator")" && pwd)/$(basename "$simulator")
 for tool in node /usr/bin/chromium; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing: run scripts/setup-e2e.sh" >&2; exit 2; }
 done
@@ -49,7 +51,7 @@ done
 cd "$here"
 status=0
 for file in ./*.test.js; do
-  KAVRO_URL="$url" KAVRO_SERVER_PID="$server" node --test "$file" || status=$?
+  KAVRO_URL="$url" KAVRO_SERVER_PID="$server" KAVRO_SIM="$simulator" node --test "$file" || status=$?
 done
 # The server must stop cleanly when asked (a sanitizer build reports its findings
 # through the exit status here).

@@ -141,6 +141,43 @@ TEST_F(InputTest, TypingNeedsAFieldBeingEditedWhicheverFrontEndTypes) {
   EXPECT_EQ(run("type x\n"), 2);
 }
 
+TEST_F(InputTest, EscapeEndsTheSearchAsCancelDoesAndReturnIsTheFieldsOwnKey) {
+  openPicker();
+  EXPECT_THROW(input.returnKey(), InputRefused);
+  EXPECT_THROW(input.escapeKey(), InputRefused);
+  input.focusSearch();
+  input.type("cal");
+  input.returnKey();
+  EXPECT_EQ(simulator.readings().state()["search"], json::parse(R"({"text": "cal", "editing": true})"));
+  input.escapeKey();
+  wait(1);
+  EXPECT_FALSE(input.hasEditedField());
+  EXPECT_EQ(simulator.readings().state()["search"]["text"], "");
+  // The same as a tap of Cancel: the whole catalogue is listed again.
+  input.focusSearch();
+  input.searchCancel();
+  wait(1);
+  json byCancel = simulator.readings().state();
+  input.focusSearch();
+  input.escapeKey();
+  wait(1);
+  EXPECT_EQ(simulator.readings().state()["table"], byCancel["table"]);
+}
+
+TEST_F(InputTest, TheWheelScrollsTheViewUnderItWithoutDisturbingAFinger) {
+  openPicker();
+  const double top = rowTop(1, 0);
+  EXPECT_TRUE(input.wheel(CGPoint{200, 600}, 0, 90));
+  EXPECT_NEAR(rowTop(1, 0), top - 90, 0.01);
+  EXPECT_FALSE(input.wheel(CGPoint{200, 600}, 80, 0)) << "the table does not move sideways";
+  // Another client's finger down elsewhere goes on as it was.
+  input.touchDown(CGPoint{200, 120}, 7);
+  EXPECT_TRUE(input.wheel(CGPoint{200, 600}, 0, -5000));
+  EXPECT_NEAR(rowTop(1, 0), top, 0.01) << "held at the top";
+  EXPECT_EQ(input.touchOwner(), Input::Owner{7});
+  input.touchCancel(7);
+}
+
 TEST_F(InputTest, AFlickMovesTheTableUnderItAndItCoasts) {
   openPicker();
   auto offset = [&] {

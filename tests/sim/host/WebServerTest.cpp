@@ -152,6 +152,13 @@ TEST_F(WebServerTest, MalformedRequestsGetA4xxAnswerAndChangeNothing) {
       {"/api/key", R"({"backspace": 0})", 400},
       {"/api/key", R"({"backspace": 1.5})", 400},
       {"/api/key", R"({"text": "a", "backspace": 1})", 400},
+      {"/api/key", R"({"key": "tab"})", 400},
+      {"/api/key", R"({"key": "escape", "text": "a"})", 400},
+      {"/api/key", R"({"key": "return"})", 409},  // no field is being edited
+      {"/api/wheel", R"({"x": 10, "dy": 5})", 400},
+      {"/api/wheel", R"({"x": 10, "y": 10, "dy": 1e9})", 400},
+      {"/api/wheel", R"({"x": 10, "y": 10, "dy": "5"})", 400},
+      {"/api/wheel", R"({"x": 10, "y": 10, "dz": 5})", 400},
       {"/api/appearance", R"({"appearance": "blue"})", 400},
       {"/api/appearance", R"({"appearance": true})", 400},
       {"/api/open", R"({"target": "safari"})", 400},
@@ -200,17 +207,30 @@ TEST_F(WebServerTest, TouchesTypingAndCommandsReachTheDevice) {
   // The picker's search field takes typing once a tap has focused it.
   server_.call([&] { simulator_.input().openPicker("blacklist", "settings"); });
   wait(1);
+  // The wheel scrolls the table under it, and back.
+  auto rowTop = [&] { return get("/api/state")["table"]["sections"][1]["cells"][0]["frame"][1].get<double>(); };
+  double top = rowTop();
+  EXPECT_EQ(post("/api/wheel", {{"x", 200}, {"y", 600}, {"dy", 40}}), 204);
+  EXPECT_NEAR(rowTop(), top - 40, 0.01);
+  EXPECT_EQ(post("/api/wheel", {{"x", 200}, {"y", 600}, {"dx", 0}, {"dy", -40}}), 204);
   auto field = findView(get("/api/frame")["root"], [](const json& view) { return view.contains("field"); });
   ASSERT_TRUE(field);
   tap(centre((*field)["f"]));
   EXPECT_EQ(post("/api/key", {{"text", "calé"}}), 204);
   EXPECT_EQ(post("/api/key", {{"backspace", 1}}), 204);
   EXPECT_EQ(get("/api/state")["search"]["text"], "cal");
+  EXPECT_EQ(post("/api/key", {{"key", "return"}}), 204);
+  EXPECT_EQ(get("/api/state")["search"]["editing"], true);
   auto caret = findView(get("/api/frame")["root"], [](const json& view) {
     return view.contains("text") && view["text"].value("caret", false);
   });
   ASSERT_TRUE(caret) << "the edited field's label carries the caret";
   EXPECT_EQ((*caret)["text"]["lines"][0], "cal");
+
+  // Esc ends the search.
+  EXPECT_EQ(post("/api/key", {{"key", "escape"}}), 204);
+  wait(1);
+  EXPECT_EQ(get("/api/state")["search"]["editing"], false);
 
   EXPECT_EQ(post("/api/open", {{"target", "springboard"}}), 204);
   EXPECT_EQ(get("/api/state")["process"], "springboard");
