@@ -80,10 +80,10 @@ class BenchmarkDevice {
     std::string pattern = (fs::temp_directory_path() / "kavro-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
-    device_ = std::make_unique<platform::Device>(folder_ / "device");
+    device_ = std::make_unique<kavro::platform::Device>(folder_ / "device");
     std::vector<std::vector<std::uint8_t>> icons;
     for (int variant = 0; variant < 8; ++variant)
-      icons.push_back(kavro::mobilecoreservices::drawPlaceholderIcon("artwork" + std::to_string(variant), 180));
+      icons.push_back(kavro::platform::mobilecoreservices::drawPlaceholderIcon("artwork" + std::to_string(variant), 180));
     for (int index = 0; index < kSystemApplications + kUserApplications; ++index) {
       std::string folderName = "App" + std::to_string(index) + ".app";
       fs::path bundle = index < kSystemApplications
@@ -94,18 +94,18 @@ class BenchmarkDevice {
                 *NSPropertyListSerialization::dataWithPropertyList(infoPlist(index), NSPropertyListFormat::xml));
       if (index % 7 != 0) writeFile(bundle / "AppIcon60x60@3x.png", icons[index % icons.size()]);
     }
-    kavro::mobilecoreservices::registerApplicationIcons();
+    kavro::platform::mobilecoreservices::registerApplicationIcons();
   }
   ~BenchmarkDevice() {
     device_.reset();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
-  platform::Device& device() { return *device_; }
+  kavro::platform::Device& device() { return *device_; }
 
  private:
   fs::path folder_;
-  std::unique_ptr<platform::Device> device_;
+  std::unique_ptr<kavro::platform::Device> device_;
 };
 
 BenchmarkDevice& benchmarkDevice() {
@@ -114,24 +114,24 @@ BenchmarkDevice& benchmarkDevice() {
 }
 
 // A process for the warm benchmarks: it has enumerated once already.
-platform::Process& warmProcess() {
-  platform::Device& device = benchmarkDevice().device();
-  if (platform::Process* process = device.process("warm")) return *process;
-  platform::Process& process = device.launch("warm", "com.apple.Preferences");
-  platform::ProcessScope scope(process);
+kavro::platform::Process& warmProcess() {
+  kavro::platform::Device& device = benchmarkDevice().device();
+  if (kavro::platform::Process* process = device.process("warm")) return *process;
+  kavro::platform::Process& process = device.launch("warm", "com.apple.Preferences");
+  kavro::platform::ProcessScope scope(process);
   LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();
   return process;
 }
 
 void BM_AllInstalledApplicationsCold(benchmark::State& state) {
-  platform::Device& device = benchmarkDevice().device();
+  kavro::platform::Device& device = benchmarkDevice().device();
   std::size_t count = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    platform::Process& process = device.launch("cold", "com.apple.Preferences");
+    kavro::platform::Process& process = device.launch("cold", "com.apple.Preferences");
     state.ResumeTiming();
     {
-      platform::ProcessScope scope(process);
+      kavro::platform::ProcessScope scope(process);
       auto applications = LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();
       count = applications.size();
       benchmark::DoNotOptimize(applications);
@@ -145,7 +145,7 @@ void BM_AllInstalledApplicationsCold(benchmark::State& state) {
 BENCHMARK(BM_AllInstalledApplicationsCold)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_AllInstalledApplicationsWarm(benchmark::State& state) {
-  platform::ProcessScope scope(warmProcess());
+  kavro::platform::ProcessScope scope(warmProcess());
   std::size_t count = 0;
   for (auto _ : state) {
     auto applications = LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();
@@ -157,7 +157,7 @@ void BM_AllInstalledApplicationsWarm(benchmark::State& state) {
 BENCHMARK(BM_AllInstalledApplicationsWarm)->Unit(benchmark::kMillisecond);
 
 void BM_ApplicationProxyForInstalledIdentifier(benchmark::State& state) {
-  platform::ProcessScope scope(warmProcess());
+  kavro::platform::ProcessScope scope(warmProcess());
   int index = 0;
   for (auto _ : state) {
     auto proxy = LSApplicationProxy::applicationProxyForIdentifier("com.example.app" + std::to_string(index));
@@ -168,7 +168,7 @@ void BM_ApplicationProxyForInstalledIdentifier(benchmark::State& state) {
 BENCHMARK(BM_ApplicationProxyForInstalledIdentifier)->Unit(benchmark::kMicrosecond);
 
 void BM_ApplicationProxyForUnknownIdentifier(benchmark::State& state) {
-  platform::ProcessScope scope(warmProcess());
+  kavro::platform::ProcessScope scope(warmProcess());
   for (auto _ : state) {
     auto proxy = LSApplicationProxy::applicationProxyForIdentifier("com.example.uninstalled");
     benchmark::DoNotOptimize(proxy);
@@ -178,7 +178,7 @@ BENCHMARK(BM_ApplicationProxyForUnknownIdentifier)->Unit(benchmark::kMicrosecond
 
 // The rows of one screen of the picker, reloaded: 12 icons, some of them placeholders.
 void BM_ApplicationIconWarm(benchmark::State& state) {
-  platform::ProcessScope scope(warmProcess());
+  kavro::platform::ProcessScope scope(warmProcess());
   std::vector<std::string> rows;
   for (int index = 100; index < 112; ++index) rows.push_back("com.example.app" + std::to_string(index));
   rows.back() = "com.example.uninstalled";
@@ -193,7 +193,7 @@ BENCHMARK(BM_ApplicationIconWarm)->Unit(benchmark::kMicrosecond);
 
 // What any enumeration must do at the least: list the folders and stat() each Info.plist.
 void BM_BaselineListFoldersAndStatInfoPlists(benchmark::State& state) {
-  platform::Device& device = benchmarkDevice().device();
+  kavro::platform::Device& device = benchmarkDevice().device();
   const fs::path system = device.resolve("/Applications");
   const fs::path user = device.resolve("/var/containers/Bundle/Application");
   auto list = [](const fs::path& folder) {

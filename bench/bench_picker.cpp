@@ -44,9 +44,9 @@ constexpr int kListed = 500;
 
 struct PickerBench {
   fs::path folder;
-  std::unique_ptr<platform::Device> device;
-  platform::Process* process = nullptr;
-  std::unique_ptr<platform::ProcessScope> scope;
+  std::unique_ptr<kavro::platform::Device> device;
+  kavro::platform::Process* process = nullptr;
+  std::unique_ptr<kavro::platform::ProcessScope> scope;
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UIViewController> root;
   std::shared_ptr<KavroApplicationSelector> picker;
@@ -66,10 +66,10 @@ struct PickerBench {
       std::ofstream(app / "Info.plist", std::ios::binary)
           .write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
     }
-    kavro::platform_support::registerPlatformClasses();
-    device = std::make_unique<platform::Device>(folder / "device");
+    kavro::platform::registerPlatformClasses();
+    device = std::make_unique<kavro::platform::Device>(folder / "device");
     process = &device->launch("settings", "com.apple.Preferences");
-    scope = std::make_unique<platform::ProcessScope>(*process);
+    scope = std::make_unique<kavro::platform::ProcessScope>(*process);
     PlistValue::Array listed;
     for (int i = 0; i < kListed; ++i) listed.push_back("com.example.app" + std::to_string(i * 3 + 1));
     NSUserDefaults::standardUserDefaults()->setObject(PlistValue(listed), kavro::store::kBlacklistKey,
@@ -123,7 +123,7 @@ BENCHMARK(OpenPicker)->Unit(benchmark::kMillisecond);
 void TapToggle(benchmark::State& state) {
   auto& b = bench();
   b.open();
-  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  kavro::platform::uikit::TouchDriver finger(*b.process, b.window);
   long listed = kavro::store::KavroIdentifierList::read(kavro::store::kBlacklistKey).count();
   for (auto _ : state) {
     // The row moves as "Current Applications" grows and shrinks: find it anew.
@@ -141,7 +141,7 @@ void Swipe(benchmark::State& state) {
   auto& b = bench();
   b.open();
   CGPoint point = b.cellCenter(0, 0);
-  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  kavro::platform::uikit::TouchDriver finger(*b.process, b.window);
   for (auto _ : state) {
     finger.down({370, point.y});
     for (int i = 0; i < 5; ++i) finger.move(-70, 0);
@@ -197,7 +197,7 @@ void CoastFrame(benchmark::State& state) {
   auto& b = bench();
   b.open();
   auto table = b.picker->tableView();
-  kavro::uikit::TouchDriver finger(*b.process, b.window);
+  kavro::platform::uikit::TouchDriver finger(*b.process, b.window);
   CGFloat direction = -1;
   for (auto _ : state) {
     if (!table->isDecelerating()) {

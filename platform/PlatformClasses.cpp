@@ -5,13 +5,13 @@
 #include "platform/preferences/PreferencesClasses.h"
 #include "platform/springboardservices/SBSRelaunchAction.h"
 
-namespace kavro::platform_support {
+namespace kavro::platform {
 
 void registerPlatformClasses() {
-  kavro::preferences::registerPreferencesClasses();
-  kavro::springboardservices::registerClasses();
-  kavro::frontboardservices::registerClasses();
-  kavro::mobilecoreservices::registerApplicationIcons();
+  kavro::platform::preferences::registerPreferencesClasses();
+  kavro::platform::springboardservices::registerClasses();
+  kavro::platform::frontboardservices::registerClasses();
+  kavro::platform::mobilecoreservices::registerApplicationIcons();
 }
 
-}  // namespace kavro::platform_support
+}  // namespace kavro::platform

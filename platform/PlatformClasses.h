@@ -4,6 +4,6 @@
 // application icon source of UIKit. A program calls it once at start-up, before it
 // loads any bundle.
 
-namespace kavro::platform_support {
+namespace kavro::platform {
 void registerPlatformClasses();
 }

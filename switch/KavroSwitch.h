@@ -36,7 +36,7 @@ class KavroSwitchDelegate {
   virtual void switchStateChanged(std::int32_t state) = 0;
 };
 
-class KavroSwitch : public UIControl, public kavro::uikit::OnOffControl {
+class KavroSwitch : public UIControl, public kavro::platform::uikit::OnOffControl {
   KAVRO_OBJC_CLASS(KavroSwitch)
  public:
   // Durations of the animated change and of the colour fade of setEnabled.

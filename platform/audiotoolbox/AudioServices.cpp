@@ -3,5 +3,5 @@
 #include "platform/device/Device.h"
 
 void AudioServicesPlaySystemSound(SystemSoundID sound) {
-  platform::Device::current().record({.event = "sound", .fields = {{"id", static_cast<std::int64_t>(sound)}}});
+  kavro::platform::Device::current().record({.event = "sound", .fields = {{"id", static_cast<std::int64_t>(sound)}}});
 }

@@ -16,13 +16,13 @@ __CFNotificationCenter darwinCenter;
 struct Registrations {
   std::vector<std::pair<void*, std::uint64_t>> tokens;
   ~Registrations() {
-    if (platform::Process* process = platform::Process::currentOrNull())
+    if (kavro::platform::Process* process = kavro::platform::Process::currentOrNull())
       for (auto& [observer, token] : tokens) process->device().removeDarwinObserver(token);
   }
 };
 
 std::shared_ptr<Registrations> registrations() {
-  return platform::Process::current().singleton<Registrations>([] { return std::make_shared<Registrations>(); });
+  return kavro::platform::Process::current().singleton<Registrations>([] { return std::make_shared<Registrations>(); });
 }
 
 }  // namespace
@@ -32,13 +32,13 @@ CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() { return &da
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const std::string& name, const void*,
                                           const void*, bool) {
   if (center != &darwinCenter || name.empty()) return;
-  platform::Device::current().postDarwinNotification(name);
+  kavro::platform::Device::current().postDarwinNotification(name);
 }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, void* observer, CFNotificationCallback callback,
                                      const std::string& name, const void*, CFNotificationSuspensionBehavior) {
   if (center != &darwinCenter || !callback) return;
-  platform::Process& process = platform::Process::current();
+  kavro::platform::Process& process = kavro::platform::Process::current();
   auto token = process.device().addDarwinObserver(process, name, [center, observer, callback](const std::string& n) {
     callback(center, observer, n, nullptr, nullptr);
   });
@@ -50,7 +50,7 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, voi
   auto list = registrations();
   std::erase_if(list->tokens, [&](auto& entry) {
     if (entry.first != observer) return false;
-    platform::Device::current().removeDarwinObserver(entry.second);
+    kavro::platform::Device::current().removeDarwinObserver(entry.second);
     return true;
   });
 }

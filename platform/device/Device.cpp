@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace platform {
+namespace kavro::platform {
 
 namespace {
 // Work that keeps queueing more work for the same instant would never let the
@@ -188,4 +188,4 @@ void Device::requestRelaunch(const RelaunchRequest& request) {
   if (relaunchHandler_) relaunchHandler_(request);
 }
 
-}  // namespace platform
+}  // namespace kavro::platform

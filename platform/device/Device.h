@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace kavro::platform {
 
 enum class Appearance { light, dark };
 
@@ -113,4 +113,4 @@ class Device {
   std::function<void(const RelaunchRequest&)> relaunchHandler_;
 };
 
-}  // namespace platform
+}  // namespace kavro::platform

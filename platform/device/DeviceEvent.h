@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace platform {
+namespace kavro::platform {
 
 struct DeviceEvent {
   using Field = std::variant<std::int64_t, double, std::string, bool>;
@@ -26,4 +26,4 @@ struct DeviceEvent {
   }
 };
 
-}  // namespace platform
+}  // namespace kavro::platform

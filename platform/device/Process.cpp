@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace platform {
+namespace kavro::platform {
 
 namespace {
 thread_local Process* currentProcess = nullptr;
@@ -23,7 +23,7 @@ Process& Process::current() {
   if (!currentProcess) {
     std::fprintf(stderr,
                  "kavro platform: no simulated process is running; platform code must run "
-                 "inside a platform::ProcessScope\n");
+                 "inside a kavro::platform::ProcessScope\n");
     std::abort();
   }
   return *currentProcess;
@@ -59,4 +59,4 @@ ProcessScope::ProcessScope(Process& process) : previous_(currentProcess) {
 
 ProcessScope::~ProcessScope() { currentProcess = previous_; }
 
-}  // namespace platform
+}  // namespace kavro::platform

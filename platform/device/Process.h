@@ -13,7 +13,7 @@
 #include <typeindex>
 #include <vector>
 
-namespace platform {
+namespace kavro::platform {
 
 class Device;
 
@@ -80,4 +80,4 @@ class ProcessScope {
   Process* previous_;
 };
 
-}  // namespace platform
+}  // namespace kavro::platform

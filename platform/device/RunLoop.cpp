@@ -4,7 +4,7 @@
 
 #include <limits>
 
-namespace platform {
+namespace kavro::platform {
 
 RunLoop::Handle RunLoop::schedule(double time, std::function<void()> work) {
   Handle handle = nextHandle_++;
@@ -66,4 +66,4 @@ void RunLoop::clear() {
   observers_.clear();
 }
 
-}  // namespace platform
+}  // namespace kavro::platform

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace kavro::platform {
 
 class Device;
 
@@ -64,4 +64,4 @@ class RunLoop {
   std::vector<std::pair<Handle, std::function<void()>>> observers_;
 };
 
-}  // namespace platform
+}  // namespace kavro::platform

@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstring>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -333,4 +333,4 @@ std::optional<PlistValue> BinaryPropertyListReader::read(std::string* error) {
   return std::move(result_);
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class BinaryPropertyListReader {
  public:
@@ -97,4 +97,4 @@ class BinaryPropertyListReader {
   std::string error_;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -274,4 +274,4 @@ std::optional<std::vector<std::uint8_t>> BinaryPropertyListWriter::write(const P
   return file;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class BinaryPropertyListWriter {
  public:
@@ -25,4 +25,4 @@ class BinaryPropertyListWriter {
   static std::optional<std::vector<std::uint8_t>> write(const PlistValue& root, std::string* error);
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

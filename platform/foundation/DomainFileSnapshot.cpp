@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -227,4 +227,4 @@ void DomainFileSnapshot::setProblem(State state, const std::string& problem) {
   if (!sameProblem) problemReported_ = false;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class DomainFileSnapshot {
  public:
@@ -80,4 +80,4 @@ class DomainFileSnapshot {
   bool problemReported_ = false;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

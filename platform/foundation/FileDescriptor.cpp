@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 void FileDescriptor::reset(int fd) {
   // close() is not retried on EINTR: on Linux the descriptor is gone either way.
@@ -10,4 +10,4 @@ void FileDescriptor::reset(int fd) {
   fd_ = fd;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

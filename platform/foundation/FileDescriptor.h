@@ -3,7 +3,7 @@
 
 #include <utility>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class FileDescriptor {
  public:
@@ -30,4 +30,4 @@ class FileDescriptor {
   int fd_ = -1;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 std::optional<FileLock> FileLock::acquire(const std::filesystem::path& path, std::string* error) {
   // Never through a link, never waiting on a FIFO that someone put in its place.
@@ -26,4 +26,4 @@ std::optional<FileLock> FileLock::acquire(const std::filesystem::path& path, std
   return FileLock(std::move(file));
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class FileLock {
  public:
@@ -22,4 +22,4 @@ class FileLock {
   FileDescriptor file_;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

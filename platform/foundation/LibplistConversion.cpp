@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -184,4 +184,4 @@ std::optional<PlistValue> LibplistConversion::fromNode(plist_t node, const std::
   return value;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

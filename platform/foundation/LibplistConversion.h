@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 struct PlistNodeDeleter {
   void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
@@ -29,4 +29,4 @@ class LibplistConversion {
                                             std::string* error);
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

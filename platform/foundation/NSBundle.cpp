@@ -26,7 +26,7 @@ struct BundleTable {
 };
 
 std::shared_ptr<BundleTable> table() {
-  return platform::Process::current().singleton<BundleTable>([] { return std::make_shared<BundleTable>(); });
+  return kavro::platform::Process::current().singleton<BundleTable>([] { return std::make_shared<BundleTable>(); });
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ std::shared_ptr<NSBundle> NSBundle::mainBundle() {
   auto bundles = table();
   if (!bundles->main) {
     bundles->main = alloc<NSBundle>();
-    bundles->main->mainIdentifier_ = platform::Process::current().bundleIdentifier();
+    bundles->main->mainIdentifier_ = kavro::platform::Process::current().bundleIdentifier();
     bundles->main->loaded_ = true;
   }
   return bundles->main;
@@ -49,7 +49,7 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& path) {
   auto bundles = table();
   auto found = bundles->byPath.find(path);
   if (found != bundles->byPath.end()) return found->second;
-  std::filesystem::path folder = platform::Device::current().resolve(path);
+  std::filesystem::path folder = kavro::platform::Device::current().resolve(path);
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) return nullptr;
   auto bundle = alloc<NSBundle>();
@@ -88,7 +88,7 @@ std::optional<std::string> NSBundle::pathForResource(const std::string& name, co
   std::string file = type.empty() ? name : name + "." + type;
   std::string resource = path_ + "/" + file;
   std::error_code error;
-  if (!std::filesystem::is_regular_file(platform::Device::current().resolve(resource), error)) return std::nullopt;
+  if (!std::filesystem::is_regular_file(kavro::platform::Device::current().resolve(resource), error)) return std::nullopt;
   return resource;
 }
 

@@ -22,7 +22,7 @@ namespace {
 // simulated process, or as it is when no simulated process runs (tools and tests
 // that work on a folder directly).
 std::filesystem::path hostPath(const std::string& path) {
-  if (platform::Process* process = platform::Process::currentOrNull())
+  if (kavro::platform::Process* process = kavro::platform::Process::currentOrNull())
     return process->device().resolve(path);
   return std::filesystem::path(path);
 }
@@ -30,7 +30,7 @@ std::filesystem::path hostPath(const std::string& path) {
 }  // namespace
 
 std::shared_ptr<NSFileManager> NSFileManager::defaultManager() {
-  if (platform::Process* process = platform::Process::currentOrNull())
+  if (kavro::platform::Process* process = kavro::platform::Process::currentOrNull())
     return process->singleton<NSFileManager>([] { return alloc<NSFileManager>(); });
   static const auto processless = alloc<NSFileManager>();
   return processless;
@@ -60,7 +60,7 @@ std::vector<std::string> NSFileManager::contentsOfDirectoryAtPath(const std::str
 
 bool NSFileManager::contentsAtPath(const std::string& path, std::vector<unsigned char>& bytes) const {
   bytes.clear();
-  kavro::foundation::FileDescriptor file(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  kavro::platform::foundation::FileDescriptor file(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.isOpen()) return false;
   struct stat status {};
   bool ok = ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);

@@ -17,13 +17,13 @@
 #include <string_view>
 #include <utility>
 
-using kavro::foundation::BinaryPropertyListReader;
-using kavro::foundation::BinaryPropertyListWriter;
-using kavro::foundation::FileDescriptor;
-using kavro::foundation::LibplistConversion;
-using kavro::foundation::PlistNode;
-using kavro::foundation::XmlPropertyListScanner;
-using kavro::foundation::XmlPropertyListWriter;
+using kavro::platform::foundation::BinaryPropertyListReader;
+using kavro::platform::foundation::BinaryPropertyListWriter;
+using kavro::platform::foundation::FileDescriptor;
+using kavro::platform::foundation::LibplistConversion;
+using kavro::platform::foundation::PlistNode;
+using kavro::platform::foundation::XmlPropertyListScanner;
+using kavro::platform::foundation::XmlPropertyListWriter;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "platform/foundation/PreferenceDomainStore.h"
 #include "platform/objc/Class.h"
 
-using kavro::foundation::PreferenceDomainStore;
+using kavro::platform::foundation::PreferenceDomainStore;
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(NSUserDefaults, NSObject, )
 
@@ -23,9 +23,9 @@ std::shared_ptr<NSUserDefaults> NSUserDefaults::initWithDirectory(std::filesyste
 }
 
 std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults() {
-  return platform::Process::current().singleton<NSUserDefaults>([] {
+  return kavro::platform::Process::current().singleton<NSUserDefaults>([] {
     return alloc<NSUserDefaults>()->initWithDirectory(
-        platform::Device::current().resolve(kPreferencesDirectory));
+        kavro::platform::Device::current().resolve(kPreferencesDirectory));
   });
 }
 

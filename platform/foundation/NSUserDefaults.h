@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 class PreferenceDomainStore;
 }
 
@@ -59,5 +59,5 @@ class NSUserDefaults : public NSObject {
   const std::string& lastError() const;
 
  private:
-  std::unique_ptr<kavro::foundation::PreferenceDomainStore> store_;
+  std::unique_ptr<kavro::platform::foundation::PreferenceDomainStore> store_;
 };

@@ -15,7 +15,7 @@
 #include <optional>
 #include <system_error>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -448,4 +448,4 @@ bool PreferenceDomainStore::syncFolder(std::string* error) {
   return true;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -29,7 +29,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class PreferenceDomainStore {
  public:
@@ -98,4 +98,4 @@ class PreferenceDomainStore {
   std::string lastError_;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -182,4 +182,4 @@ std::optional<std::string> ReferenceDateCalendar::formatISO8601(double seconds) 
   return result + "Z";
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 struct CalendarTime {
   std::int64_t year = 2001;
@@ -38,4 +38,4 @@ class ReferenceDateCalendar {
   static std::optional<std::string> formatISO8601(double secondsSinceReferenceDate);
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

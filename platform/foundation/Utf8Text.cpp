@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -90,4 +90,4 @@ void appendUtf8(std::string& text, char32_t codePoint) {
   }
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 bool isValidUtf8(std::string_view text);
 
@@ -21,4 +21,4 @@ std::string repairedUtf8(std::string_view text, std::size_t* replacements = null
 // UTF-8: such text reads back as ill-formed, as the UTF-16 it came from was.
 void appendUtf8(std::string& text, char32_t codePoint);
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 constexpr auto npos = std::string_view::npos;
@@ -190,4 +190,4 @@ bool XmlPropertyListScanner::scan(std::string* error) {
   return ok;
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

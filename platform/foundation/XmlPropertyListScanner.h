@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class XmlPropertyListScanner {
  public:
@@ -48,4 +48,4 @@ class XmlPropertyListScanner {
   std::string error_;
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 namespace {
 
@@ -136,4 +136,4 @@ std::optional<std::vector<std::uint8_t>> XmlPropertyListWriter::write(const Plis
   return std::vector<std::uint8_t>(writer.text().begin(), writer.text().end());
 }
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

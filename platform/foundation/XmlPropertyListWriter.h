@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::foundation {
+namespace kavro::platform::foundation {
 
 class XmlPropertyListWriter {
  public:
@@ -26,4 +26,4 @@ class XmlPropertyListWriter {
   static std::optional<std::vector<std::uint8_t>> write(const PlistValue& root, std::string* error);
 };
 
-}  // namespace kavro::foundation
+}  // namespace kavro::platform::foundation

@@ -11,7 +11,7 @@ const Class* FBSSystemService::classObject() {
 }
 
 std::shared_ptr<FBSSystemService> FBSSystemServiceClass::sharedService() const {
-  return platform::Process::current().singleton<FBSSystemService>([] { return ::alloc<FBSSystemService>(); });
+  return kavro::platform::Process::current().singleton<FBSSystemService>([] { return ::alloc<FBSSystemService>(); });
 }
 
 void FBSSystemService::sendActions(const std::shared_ptr<NSSet>& actions, std::function<void(bool)> result) {
@@ -19,14 +19,14 @@ void FBSSystemService::sendActions(const std::shared_ptr<NSSet>& actions, std::f
     for (auto& object : actions->allObjects()) {
       auto relaunch = std::dynamic_pointer_cast<SBSRelaunchAction>(object);
       if (!relaunch) continue;
-      platform::Device::current().requestRelaunch(
+      kavro::platform::Device::current().requestRelaunch(
           {relaunch->reason(), static_cast<std::int64_t>(relaunch->options()),
            relaunch->targetURL() ? relaunch->targetURL()->absoluteString() : ""});
     }
   }
-  if (result) platform::Process::current().mainRunLoop().performSoon([result] { result(true); });
+  if (result) kavro::platform::Process::current().mainRunLoop().performSoon([result] { result(true); });
 }
 
-namespace kavro::frontboardservices {
+namespace kavro::platform::frontboardservices {
 void registerClasses() { ClassRegistry::registerClass(FBSSystemService::classObject()); }
-}  // namespace kavro::frontboardservices
+}  // namespace kavro::platform::frontboardservices

@@ -23,6 +23,6 @@ class FBSSystemServiceClass : public Class {
   std::shared_ptr<FBSSystemService> sharedService() const;
 };
 
-namespace kavro::frontboardservices {
+namespace kavro::platform::frontboardservices {
 void registerClasses();
 }

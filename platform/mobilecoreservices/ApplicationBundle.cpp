@@ -1,6 +1,6 @@
 #include "platform/mobilecoreservices/ApplicationBundle.h"
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 namespace {
 
@@ -76,4 +76,4 @@ std::shared_ptr<const ApplicationBundle> ApplicationBundle::fromInfoPlist(
   return bundle;
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

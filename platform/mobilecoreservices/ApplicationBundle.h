@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 struct ApplicationBundle {
   std::string identifier;                               // CFBundleIdentifier
@@ -33,4 +33,4 @@ struct ApplicationBundle {
 // name, so that no Info.plist reaches files outside its own bundle.
 bool isPlainFileName(const std::string& name);
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 namespace {
 
@@ -47,7 +47,7 @@ std::vector<std::string> subfolders(const std::string& folder, std::string_view 
 }  // namespace
 
 ApplicationCatalogue& ApplicationCatalogue::current() {
-  platform::Process& process = platform::Process::current();
+  kavro::platform::Process& process = kavro::platform::Process::current();
   return *process.singleton<ApplicationCatalogue>([&process] {
     auto catalogue = std::make_shared<ApplicationCatalogue>();
     catalogue->systemRoot_ = process.device().resolve(kSystemApplicationsPath).native() + "/";
@@ -198,4 +198,4 @@ void ApplicationCatalogue::report(const std::string& bundlePath, const std::stri
                problem.c_str());
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

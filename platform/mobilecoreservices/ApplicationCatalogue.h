@@ -18,7 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 class ApplicationCatalogue {
  public:
@@ -95,4 +95,4 @@ class ApplicationCatalogue {
   std::size_t infoPlistReadCount_ = 0;
 };
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

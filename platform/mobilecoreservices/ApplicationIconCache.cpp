@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 namespace {
 
@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kMaximumIconFileSize = 16u << 20;
 
 CGFloat normalizedScale(CGFloat scale) {
-  if (!(scale > 0)) return platform::Device::kScreenScale;
+  if (!(scale > 0)) return kavro::platform::Device::kScreenScale;
   return std::clamp<CGFloat>(scale, 1, 3);
 }
 
@@ -36,7 +36,7 @@ std::uint32_t longerSide(const PixelSize& size) { return std::max(size.width, si
 }  // namespace
 
 ApplicationIconCache& ApplicationIconCache::current() {
-  return *platform::Process::current().singleton<ApplicationIconCache>(
+  return *kavro::platform::Process::current().singleton<ApplicationIconCache>(
       [] { return std::make_shared<ApplicationIconCache>(); });
 }
 
@@ -132,4 +132,4 @@ std::shared_ptr<UIImage> ApplicationIconCache::placeholder(const std::string& id
   return image;
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

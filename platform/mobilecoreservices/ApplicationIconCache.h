@@ -18,7 +18,7 @@
 
 class UIImage;
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 class ApplicationIconCache {
  public:
@@ -60,4 +60,4 @@ class ApplicationIconCache {
   std::unordered_map<std::string, std::shared_ptr<UIImage>> placeholders_;  // by identifier, size
 };
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

@@ -3,7 +3,7 @@
 #include "platform/mobilecoreservices/ApplicationIconCache.h"
 #include "platform/uikit/UIImage.h"
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 void registerApplicationIcons() {
   UIImage::setApplicationIconProvider([](const std::string& identifier, int format, CGFloat scale) {
@@ -19,4 +19,4 @@ CGFloat iconPointSize(int format) {
   }
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

@@ -8,7 +8,7 @@
 
 #include "platform/coregraphics/CGGeometry.h"
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 // Installs the icon provider behind UIImage::_applicationIconImageForBundleIdentifier.
 // Call once at start-up; calling again changes nothing.
@@ -18,4 +18,4 @@ void registerApplicationIcons();
 // 40-point Spotlight icon, and 1 (the home-screen icon) and every other format 60.
 CGFloat iconPointSize(int format);
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

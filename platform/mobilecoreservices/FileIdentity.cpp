@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 namespace {
 
@@ -78,7 +78,7 @@ std::optional<FileReading> readFile(const std::string& path, std::size_t maximum
   const struct timespec clockBeforeRead = fileClockNow();
   // Without O_NONBLOCK a FIFO put where a file was expected would block the opener
   // until someone writes to it; it is refused below as no regular file.
-  kavro::foundation::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  kavro::platform::foundation::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!file.isOpen()) return fail(errno, std::strerror(errno));
   std::optional<FileIdentity> identity = fileIdentity(file.get());
   if (!identity) return fail(errno, std::strerror(errno));
@@ -107,4 +107,4 @@ std::optional<FileReading> readFile(const std::string& path, std::size_t maximum
   return reading;
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

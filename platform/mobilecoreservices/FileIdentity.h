@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 struct FileIdentity {
   dev_t device = 0;
@@ -64,4 +64,4 @@ struct FileReading {
 std::optional<FileReading> readFile(const std::string& path, std::size_t maximumSize, std::string& problem,
                                     int* errorNumber = nullptr);
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 namespace {
 
@@ -123,4 +123,4 @@ std::vector<std::uint8_t> drawPlaceholderIcon(const std::string& identifier, std
   return encodeRGBA(pixels, side);
 }
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

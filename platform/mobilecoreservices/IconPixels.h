@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 
 struct PixelSize {
   std::uint32_t width = 0;
@@ -36,4 +36,4 @@ RGBColour placeholderColour(const std::string& identifier);
 // colour with a white ring in the middle, transparent outside, as PNG bytes.
 std::vector<std::uint8_t> drawPlaceholderIcon(const std::string& identifier, std::uint32_t side);
 
-}  // namespace kavro::mobilecoreservices
+}  // namespace kavro::platform::mobilecoreservices

@@ -12,7 +12,7 @@ const std::string kNone;
 
 std::shared_ptr<LSApplicationProxy> LSApplicationProxy::applicationProxyForIdentifier(
     const std::string& identifier) {
-  if (auto bundle = kavro::mobilecoreservices::ApplicationCatalogue::current().bundleWithIdentifier(identifier))
+  if (auto bundle = kavro::platform::mobilecoreservices::ApplicationCatalogue::current().bundleWithIdentifier(identifier))
     return proxyForBundle(std::move(bundle));
   auto proxy = alloc<LSApplicationProxy>();
   proxy->identifier_ = identifier;
@@ -20,7 +20,7 @@ std::shared_ptr<LSApplicationProxy> LSApplicationProxy::applicationProxyForIdent
 }
 
 std::shared_ptr<LSApplicationProxy> LSApplicationProxy::proxyForBundle(
-    std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle) {
+    std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle) {
   auto proxy = alloc<LSApplicationProxy>();
   proxy->identifier_ = bundle->identifier;
   proxy->bundle_ = std::move(bundle);

@@ -20,7 +20,7 @@ class LSApplicationProxy : public NSObject {
   static std::shared_ptr<LSApplicationProxy> applicationProxyForIdentifier(const std::string& identifier);
   // A proxy for an application read from its Info.plist (the workspace's use).
   static std::shared_ptr<LSApplicationProxy> proxyForBundle(
-      std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle);
+      std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle);
 
   const std::string& applicationIdentifier() const { return identifier_; }
   // CFBundleDisplayName, else CFBundleName. Where the platform answers nil (no name,
@@ -41,5 +41,5 @@ class LSApplicationProxy : public NSObject {
 
  private:
   std::string identifier_;
-  std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle_;
+  std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle_;
 };

@@ -5,7 +5,7 @@
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(LSApplicationRecord, NSObject, .noAllocator())
 
-LSApplicationRecord::LSApplicationRecord(std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle)
+LSApplicationRecord::LSApplicationRecord(std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle)
     : bundle_(std::move(bundle)) {}
 
 std::optional<std::vector<std::string>> LSApplicationRecord::appTags() const {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::mobilecoreservices {
+namespace kavro::platform::mobilecoreservices {
 struct ApplicationBundle;
 }
 
@@ -17,7 +17,7 @@ class LSApplicationRecord : public NSObject {
   KAVRO_OBJC_CLASS(LSApplicationRecord)
  public:
   LSApplicationRecord() = default;
-  explicit LSApplicationRecord(std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle);
+  explicit LSApplicationRecord(std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle);
 
   // SBAppTags: nothing when the Info.plist has none or it is no array; elements that
   // are not strings are left out.
@@ -29,5 +29,5 @@ class LSApplicationRecord : public NSObject {
   std::string description() const override;
 
  private:
-  std::shared_ptr<const kavro::mobilecoreservices::ApplicationBundle> bundle_;
+  std::shared_ptr<const kavro::platform::mobilecoreservices::ApplicationBundle> bundle_;
 };

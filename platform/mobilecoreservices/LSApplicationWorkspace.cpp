@@ -7,13 +7,13 @@
 KAVRO_OBJC_CLASS_IMPLEMENTATION(LSApplicationWorkspace, NSObject, )
 
 std::shared_ptr<LSApplicationWorkspace> LSApplicationWorkspace::defaultWorkspace() {
-  return platform::Process::current().singleton<LSApplicationWorkspace>(
+  return kavro::platform::Process::current().singleton<LSApplicationWorkspace>(
       [] { return alloc<LSApplicationWorkspace>(); });
 }
 
 std::vector<std::shared_ptr<LSApplicationProxy>> LSApplicationWorkspace::allInstalledApplications() const {
   std::vector<std::shared_ptr<LSApplicationProxy>> proxies;
-  for (auto& bundle : kavro::mobilecoreservices::ApplicationCatalogue::current().installedBundles())
+  for (auto& bundle : kavro::platform::mobilecoreservices::ApplicationCatalogue::current().installedBundles())
     proxies.push_back(LSApplicationProxy::proxyForBundle(std::move(bundle)));
   return proxies;
 }

@@ -37,7 +37,7 @@ class Class {
   std::map<std::string, IMP> methods_;
 };
 
-namespace kavro::objc {
+namespace kavro::platform::objc {
 
 template <class P>
 struct SharedPointee;
@@ -58,7 +58,7 @@ auto castArgument(const id& argument) {
   }
 }
 
-}  // namespace kavro::objc
+}  // namespace kavro::platform::objc
 
 // Builds a class object: ClassBuilder<T>("T", Super::classObject()).method(...).build().
 // Methods are member functions taking nothing, a sender, or a sender and an event.
@@ -80,7 +80,7 @@ class ClassBuilder {
       if constexpr (sizeof...(Args) == 0) {
         (receiver.*function)();
       } else if constexpr (sizeof...(Args) == 1) {
-        (receiver.*function)(kavro::objc::castArgument<Args...>(a));
+        (receiver.*function)(kavro::platform::objc::castArgument<Args...>(a));
       } else {
         call2<Args...>(receiver, function, a, b);
       }
@@ -107,7 +107,7 @@ class ClassBuilder {
  private:
   template <class A1, class A2, class F>
   static void call2(T& receiver, F function, const id& a, const id& b) {
-    (receiver.*function)(kavro::objc::castArgument<A1>(a), kavro::objc::castArgument<A2>(b));
+    (receiver.*function)(kavro::platform::objc::castArgument<A1>(a), kavro::platform::objc::castArgument<A2>(b));
   }
 };
 

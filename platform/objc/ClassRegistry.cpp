@@ -27,7 +27,7 @@ std::vector<std::string> ClassRegistry::registeredNames() {
 }
 
 const Class* NSClassFromString(const std::string& name) {
-  if (platform::Process* process = platform::Process::currentOrNull())
+  if (kavro::platform::Process* process = kavro::platform::Process::currentOrNull())
     if (process->isClassHidden(name)) return nullptr;
   return ClassRegistry::lookup(name);
 }

@@ -38,7 +38,7 @@ std::shared_ptr<PSSpecifierArray> PSListController::loadSpecifiersFromPlistName(
                  name.c_str(), className().c_str());
     return loaded;
   }
-  auto list = kavro::preferences::loadSpecifierList(*path);
+  auto list = kavro::platform::preferences::loadSpecifierList(*path);
   for (auto& specifier : list.specifiers) specifier->setTarget(target);
   // The host names the page when it opens it; the list's title is for pages it
   // has not named.
@@ -156,7 +156,7 @@ void PSListController::setPreferenceValue(const PlistValue& value, const std::sh
   // announced as changed.
   if (!NSUserDefaults::standardUserDefaults()->setObject(value, key, domain)) return;
   std::string notification = specifier->postNotification();
-  if (!notification.empty()) platform::Device::current().postDarwinNotification(notification);
+  if (!notification.empty()) kavro::platform::Device::current().postDarwinNotification(notification);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdio>
 
-namespace kavro::preferences {
+namespace kavro::platform::preferences {
 
 namespace {
 
@@ -121,7 +121,7 @@ SpecifierList specifierListFromPropertyList(const PlistValue& list, const std::s
 SpecifierList loadSpecifierList(const std::string& iosPath) {
   std::string error;
   auto list = NSPropertyListSerialization::propertyListWithContentsOfFile(
-      platform::Device::current().resolve(iosPath), &error);
+      kavro::platform::Device::current().resolve(iosPath), &error);
   if (!list) {
     std::fprintf(stderr, "Preferences: cannot read the specifier list %s (%s); it gives no rows\n",
                  iosPath.c_str(), error.c_str());
@@ -130,4 +130,4 @@ SpecifierList loadSpecifierList(const std::string& iosPath) {
   return specifierListFromPropertyList(*list, iosPath);
 }
 
-}  // namespace kavro::preferences
+}  // namespace kavro::platform::preferences

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-namespace kavro::preferences {
+namespace kavro::platform::preferences {
 
 struct SpecifierList {
   std::optional<std::string> title;
@@ -26,4 +26,4 @@ SpecifierList loadSpecifierList(const std::string& iosPath);
 // Builds the rows of an already parsed list.
 SpecifierList specifierListFromPropertyList(const PlistValue& list, const std::string& source);
 
-}  // namespace kavro::preferences
+}  // namespace kavro::platform::preferences

@@ -8,10 +8,10 @@ KAVRO_OBJC_CLASS_IMPLEMENTATION(PSSwitchTableCell, PSControlTableCell, )
 std::shared_ptr<UIControl> PSSwitchTableCell::newControl() { return alloc<UISwitch>()->initWithFrame(CGRectZero); }
 
 PlistValue PSSwitchTableCell::controlValue() const {
-  auto* onOff = dynamic_cast<kavro::uikit::OnOffControl*>(control().get());
+  auto* onOff = dynamic_cast<kavro::platform::uikit::OnOffControl*>(control().get());
   return onOff ? PlistValue(onOff->isOn()) : PlistValue();
 }
 
 void PSSwitchTableCell::setValue(const PlistValue& value) {
-  if (auto* onOff = dynamic_cast<kavro::uikit::OnOffControl*>(control().get())) onOff->setOn(value.boolValue(), false);
+  if (auto* onOff = dynamic_cast<kavro::platform::uikit::OnOffControl*>(control().get())) onOff->setOn(value.boolValue(), false);
 }

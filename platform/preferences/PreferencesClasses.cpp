@@ -9,7 +9,7 @@
 #include "platform/preferences/PSTableCell.h"
 #include "platform/preferences/PSViewController.h"
 
-namespace kavro::preferences {
+namespace kavro::platform::preferences {
 
 void registerPreferencesClasses() {
   for (const Class* cls : {PSSpecifier::classObject(), PSViewController::classObject(),
@@ -19,4 +19,4 @@ void registerPreferencesClasses() {
     ClassRegistry::registerClass(cls);
 }
 
-}  // namespace kavro::preferences
+}  // namespace kavro::platform::preferences

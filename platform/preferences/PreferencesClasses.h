@@ -2,9 +2,9 @@
 // Makes the Preferences framework's classes known by name (cell classes, detail
 // pages, principal classes of preference bundles).
 
-namespace kavro::preferences {
+namespace kavro::platform::preferences {
 
 // Registers every class of the framework. Safe to call more than once.
 void registerPreferencesClasses();
 
-}  // namespace kavro::preferences
+}  // namespace kavro::platform::preferences

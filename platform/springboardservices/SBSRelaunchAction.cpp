@@ -17,6 +17,6 @@ std::shared_ptr<SBSRelaunchAction> SBSRelaunchActionClass::actionWithReason(
   return action;
 }
 
-namespace kavro::springboardservices {
+namespace kavro::platform::springboardservices {
 void registerClasses() { ClassRegistry::registerClass(SBSRelaunchAction::classObject()); }
-}  // namespace kavro::springboardservices
+}  // namespace kavro::platform::springboardservices

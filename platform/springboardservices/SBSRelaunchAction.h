@@ -32,6 +32,6 @@ class SBSRelaunchActionClass : public Class {
                                                       const std::shared_ptr<NSURL>& targetURL) const;
 };
 
-namespace kavro::springboardservices {
+namespace kavro::platform::springboardservices {
 void registerClasses();
 }

@@ -177,7 +177,7 @@ struct LayoutEngineAccess {
   static void markBroken(NSLayoutConstraint& constraint) { constraint.broken_ = true; }
 };
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 namespace {
 
@@ -370,4 +370,4 @@ void solveConstraints(UIView& view) {
   }
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

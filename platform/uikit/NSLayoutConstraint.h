@@ -111,7 +111,7 @@ class NSLayoutDimension : public NSLayoutAnchor {
   using NSLayoutAnchor::constraintEqualToAnchor;
 };
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 // Sets the frames of the views that the constraints installed on `view` place.
 void solveConstraints(UIView& view);
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <numbers>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 namespace {
 
@@ -334,4 +334,4 @@ std::optional<std::vector<SymbolContour>> flattenSymbolPath(const std::string& s
   return PathFlattener(svgPath, tolerance).run(error);
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

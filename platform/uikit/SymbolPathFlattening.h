@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 // Path data flattened to closed polygons, for renderers and checks that cannot hand
 // the path to an SVG engine.
@@ -25,4 +25,4 @@ std::optional<std::vector<SymbolContour>> flattenSymbolPath(const std::string& s
                                                             double tolerance = 0.05,
                                                             std::string* error = nullptr);
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <numbers>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 namespace {
 
@@ -364,4 +364,4 @@ std::vector<std::string> systemSymbolNames() {
   return names;
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

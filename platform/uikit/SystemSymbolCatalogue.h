@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 struct SymbolArtwork {
   std::string name;
@@ -29,4 +29,4 @@ const SymbolArtwork* systemSymbolArtwork(const std::string& name);
 // Every name the catalogue knows, in catalogue order.
 std::vector<std::string> systemSymbolNames();
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

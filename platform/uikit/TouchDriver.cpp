@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
-TouchDriver::TouchDriver(platform::Process& process, std::shared_ptr<UIWindow> window)
+TouchDriver::TouchDriver(kavro::platform::Process& process, std::shared_ptr<UIWindow> window)
     : process_(process), window_(std::move(window)) {}
 
 void TouchDriver::send(int phase) {
@@ -38,7 +38,7 @@ void TouchDriver::send(int phase) {
 void TouchDriver::down(CGPoint point) {
   if (touch_) cancel();
   {
-    platform::ProcessScope scope(process_);
+    kavro::platform::ProcessScope scope(process_);
     touch_ = alloc<UITouch>();
   }
   location_ = point;
@@ -74,7 +74,7 @@ void TouchDriver::drag(CGFloat dx, CGFloat dy, double duration, int steps) {
   if (!touch_) return;
   duration = std::max(0.0, duration);
   if (steps <= 0) steps = std::max(1, static_cast<int>(std::lround(duration / ScrollViewInternals::kFrameInterval)));
-  platform::Device& device = process_.device();
+  kavro::platform::Device& device = process_.device();
   double start = device.now();
   CGPoint from = location_;
   for (int i = 1; i <= steps && touch_; ++i) {
@@ -97,4 +97,4 @@ bool TouchDriver::wheel(CGPoint point, CGFloat dx, CGFloat dy) {
   return scrolled;
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

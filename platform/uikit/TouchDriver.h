@@ -17,16 +17,16 @@
 class UIWindow;
 class UITouch;
 
-namespace platform {
+namespace kavro::platform {
 class Process;
 }
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 class TouchDriver {
  public:
   // Drives touches on `window`, which belongs to `process`.
-  TouchDriver(platform::Process& process, std::shared_ptr<UIWindow> window);
+  TouchDriver(kavro::platform::Process& process, std::shared_ptr<UIWindow> window);
 
   // Begins a touch at a point in window coordinates. An unfinished touch is
   // cancelled first.
@@ -63,10 +63,10 @@ class TouchDriver {
 
  private:
   void send(int phase);
-  platform::Process& process_;
+  kavro::platform::Process& process_;
   std::shared_ptr<UIWindow> window_;
   std::shared_ptr<UITouch> touch_;
   CGPoint location_{};
 };
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -13,7 +13,7 @@
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIApplication, UIResponder, )
 
 UIApplication::UIApplication() {
-  platform::Process& process = platform::Process::current();
+  kavro::platform::Process& process = kavro::platform::Process::current();
   appearanceObserver_ =
       process.device().addAppearanceObserver(process, [this] { appearanceDidChange(); });
   // Every turn of the run loop ends with a layout pass over the windows, as the
@@ -31,14 +31,14 @@ UIApplication::UIApplication() {
 }
 
 UIApplication::~UIApplication() {
-  if (platform::Process* process = platform::Process::currentOrNull()) {
+  if (kavro::platform::Process* process = kavro::platform::Process::currentOrNull()) {
     process->device().removeAppearanceObserver(appearanceObserver_);
     process->mainRunLoop().removeTurnObserver(layoutObserver_);
   }
 }
 
 std::shared_ptr<UIApplication> UIApplication::sharedApplication() {
-  return platform::Process::current().singleton<UIApplication>([] { return alloc<UIApplication>(); });
+  return kavro::platform::Process::current().singleton<UIApplication>([] { return alloc<UIApplication>(); });
 }
 
 bool UIApplication::sendAction(const SEL& action, const id& target, const id& sender,
@@ -75,7 +75,7 @@ void UIApplication::appearanceDidChange() {
   lastTraits_ = UITraitCollection::currentTraitCollection();
   auto windows = windows_;
   for (auto& window : windows) {
-    kavro::uikit::ViewInternals::propagateTraitChange(*window, previous);
+    kavro::platform::uikit::ViewInternals::propagateTraitChange(*window, previous);
     if (auto root = window->rootViewController()) root->propagateTraitChange(previous);
   }
 }

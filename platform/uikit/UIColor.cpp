@@ -114,8 +114,8 @@ UIColor::RGBA UIColor::rgba(UIUserInterfaceStyle style) const {
 }
 
 UIColor::RGBA UIColor::rgba() const {
-  platform::Process* process = platform::Process::currentOrNull();
-  bool dark = process && process->device().appearance() == platform::Appearance::dark;
+  kavro::platform::Process* process = kavro::platform::Process::currentOrNull();
+  bool dark = process && process->device().appearance() == kavro::platform::Appearance::dark;
   return dark ? dark_ : light_;
 }
 

@@ -133,19 +133,19 @@ bool UIControl::gestureRecognizerShouldBegin(const std::shared_ptr<UIGestureReco
 // Accessibility
 
 bool UIControl::isAccessibilityElement() const {
-  return explicitAccessibilityElement().value_or(dynamic_cast<const kavro::uikit::OnOffControl*>(this) != nullptr);
+  return explicitAccessibilityElement().value_or(dynamic_cast<const kavro::platform::uikit::OnOffControl*>(this) != nullptr);
 }
 
 std::string UIControl::accessibilityValue() const {
   if (auto value = explicitAccessibilityValue()) return *value;
-  auto onOff = dynamic_cast<const kavro::uikit::OnOffControl*>(this);
+  auto onOff = dynamic_cast<const kavro::platform::uikit::OnOffControl*>(this);
   return onOff ? (onOff->isOn() ? "1" : "0") : "";
 }
 
 UIAccessibilityTraits UIControl::accessibilityTraits() const {
   if (auto traits = explicitAccessibilityTraits()) return *traits;
   UIAccessibilityTraits traits = UIAccessibilityTraitNone;
-  if (dynamic_cast<const kavro::uikit::OnOffControl*>(this))
+  if (dynamic_cast<const kavro::platform::uikit::OnOffControl*>(this))
     traits |= UIAccessibilityTraitButton | UIAccessibilityTraitToggleButton;
   if (!isEnabled()) traits |= UIAccessibilityTraitNotEnabled;
   return traits;

@@ -99,8 +99,8 @@ void UITapGestureRecognizer::touchesEnded(const UITouchSet& touches, const std::
 UILongPressGestureRecognizer::~UILongPressGestureRecognizer() { cancelTimer(); }
 
 void UILongPressGestureRecognizer::cancelTimer() {
-  if (timer_ && platform::Process::currentOrNull())
-    platform::Process::current().mainRunLoop().cancel(timer_);
+  if (timer_ && kavro::platform::Process::currentOrNull())
+    kavro::platform::Process::current().mainRunLoop().cancel(timer_);
   timer_ = 0;
 }
 
@@ -110,7 +110,7 @@ void UILongPressGestureRecognizer::touchesBegan(const UITouchSet& touches,
   setTrackedTouch(touches.front());
   start_ = touches.front()->locationInView(nullptr);
   std::weak_ptr<UILongPressGestureRecognizer> weak = self<UILongPressGestureRecognizer>();
-  timer_ = platform::Process::current().mainRunLoop().performAfter(minimumPressDuration_, [weak] {
+  timer_ = kavro::platform::Process::current().mainRunLoop().performAfter(minimumPressDuration_, [weak] {
     auto recognizer = weak.lock();
     if (!recognizer) return;
     recognizer->timer_ = 0;
@@ -149,10 +149,10 @@ void UILongPressGestureRecognizer::reset() {
   UIGestureRecognizer::reset();
 }
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 bool GestureRecognizerInternals::hasRecognized(const UIGestureRecognizer& recognizer) {
   auto state = recognizer.state_;
   return state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged ||
          state == UIGestureRecognizerStateEnded;
 }
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

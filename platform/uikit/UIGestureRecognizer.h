@@ -14,7 +14,7 @@
 class UIView;
 class UIEvent;
 class UITouch;
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct GestureRecognizerInternals;
 }
 
@@ -61,7 +61,7 @@ class UIGestureRecognizer : public NSObject {
   void setTrackedTouch(const std::shared_ptr<UITouch>& touch) { touch_ = touch; }
 
  private:
-  friend struct kavro::uikit::GestureRecognizerInternals;
+  friend struct kavro::platform::uikit::GestureRecognizerInternals;
   struct Target {
     std::weak_ptr<NSObject> target;
     SEL action;
@@ -105,5 +105,5 @@ class UILongPressGestureRecognizer : public UIGestureRecognizer {
   void cancelTimer();
   double minimumPressDuration_ = 0.5;
   CGPoint start_{};
-  platform::RunLoop::Handle timer_ = 0;
+  kavro::platform::RunLoop::Handle timer_ = 0;
 };

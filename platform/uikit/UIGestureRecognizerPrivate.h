@@ -6,7 +6,7 @@
 
 #include "platform/uikit/UIGestureRecognizer.h"
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct GestureRecognizerInternals {
   static void attach(UIGestureRecognizer& recognizer, const std::shared_ptr<UIView>& view) {
     recognizer.view_ = view;
@@ -17,4 +17,4 @@ struct GestureRecognizerInternals {
     return recognizer.state_ == UIGestureRecognizerStateFailed;
   }
 };
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

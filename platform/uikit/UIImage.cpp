@@ -69,7 +69,7 @@ std::shared_ptr<UIImageSymbolConfiguration> UIImageSymbolConfiguration::configur
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
-  std::filesystem::path file = platform::Device::current().resolve(path);
+  std::filesystem::path file = kavro::platform::Device::current().resolve(path);
   std::ifstream stream(file, std::ios::binary);
   if (!stream) return nullptr;
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(stream)),
@@ -89,10 +89,10 @@ std::shared_ptr<UIImage> UIImage::systemImageNamed(const std::string& name) {
 
 std::shared_ptr<UIImage> UIImage::systemImageNamed(
     const std::string& name, const std::shared_ptr<UIImageSymbolConfiguration>& configuration) {
-  if (!kavro::uikit::systemSymbolArtwork(name)) return nullptr;
+  if (!kavro::platform::uikit::systemSymbolArtwork(name)) return nullptr;
   auto image = alloc<UIImage>();
   image->symbolName_ = name;
-  image->scale_ = platform::Device::kScreenScale;
+  image->scale_ = kavro::platform::Device::kScreenScale;
   image->configuration_ = configuration;
   image->applySymbolSize();
   return image;
@@ -120,7 +120,7 @@ void UIImage::setApplicationIconProvider(ApplicationIconProvider provider) {
 }
 
 void UIImage::applySymbolSize() {
-  const auto* artwork = kavro::uikit::systemSymbolArtwork(symbolName_);
+  const auto* artwork = kavro::platform::uikit::systemSymbolArtwork(symbolName_);
   if (!artwork) return;
   CGFloat pointSize = kDefaultSymbolPointSize;
   UIImageSymbolScale scale = UIImageSymbolScaleDefault;

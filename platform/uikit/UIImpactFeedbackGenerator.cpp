@@ -10,4 +10,4 @@ std::shared_ptr<UIImpactFeedbackGenerator> UIImpactFeedbackGenerator::initWithSt
   return self<UIImpactFeedbackGenerator>();
 }
 
-void UIImpactFeedbackGenerator::impactOccurred() { platform::Device::current().record({.event = "haptic"}); }
+void UIImpactFeedbackGenerator::impactOccurred() { kavro::platform::Device::current().record({.event = "haptic"}); }

@@ -62,7 +62,7 @@ void UINavigationBar::setSearchFieldCollapsed(bool collapsed) {
 
 bool UINavigationBar::showsSearchField() const {
   auto item = topItem();
-  if (!item || !kavro::uikit::searchBarViewOf(item)) return false;
+  if (!item || !kavro::platform::uikit::searchBarViewOf(item)) return false;
   return !(searchFieldCollapsed_ && item->hidesSearchBarWhenScrolling());
 }
 
@@ -172,7 +172,7 @@ void UINavigationBar::rebuild() {
     addSubview(titleLabel_);
   }
 
-  auto searchBar = kavro::uikit::searchBarViewOf(item);
+  auto searchBar = kavro::platform::uikit::searchBarViewOf(item);
   if (searchBar && !showsSearchField() && searchBar->superview().get() == this) searchBar->removeFromSuperview();
   if (searchBar && showsSearchField()) {
     CGFloat top = kStandardHeight + (showsLargeTitle() ? kLargeTitleHeight : 0);

@@ -207,7 +207,7 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
                                       bounds.size.width, bounds.size.height));
     }, finish);
   } else if (onScreen) {
-    platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
+    kavro::platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
   } else {
     finish(true);
   }

@@ -11,7 +11,7 @@ struct FirstResponder {
   std::weak_ptr<UIResponder> responder;
 };
 std::shared_ptr<FirstResponder> firstResponderSlot() {
-  return platform::Process::current().singleton<FirstResponder>(
+  return kavro::platform::Process::current().singleton<FirstResponder>(
       [] { return std::make_shared<FirstResponder>(); });
 }
 }  // namespace
@@ -46,7 +46,7 @@ bool UIResponder::resignFirstResponder() {
 }
 
 bool UIResponder::isFirstResponder() const {
-  if (!platform::Process::currentOrNull()) return false;
+  if (!kavro::platform::Process::currentOrNull()) return false;
   return firstResponderSlot()->responder.lock().get() == this;
 }
 

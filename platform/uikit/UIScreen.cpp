@@ -6,14 +6,14 @@
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIScreen, NSObject, )
 
 std::shared_ptr<UIScreen> UIScreen::mainScreen() {
-  return platform::Process::current().singleton<UIScreen>([] { return alloc<UIScreen>(); });
+  return kavro::platform::Process::current().singleton<UIScreen>([] { return alloc<UIScreen>(); });
 }
 
 CGRect UIScreen::bounds() const {
-  return CGRectMake(0, 0, platform::Device::kScreenWidth, platform::Device::kScreenHeight);
+  return CGRectMake(0, 0, kavro::platform::Device::kScreenWidth, kavro::platform::Device::kScreenHeight);
 }
 
-CGFloat UIScreen::scale() const { return platform::Device::kScreenScale; }
+CGFloat UIScreen::scale() const { return kavro::platform::Device::kScreenScale; }
 
 std::shared_ptr<UITraitCollection> UIScreen::traitCollection() const {
   return UITraitCollection::currentTraitCollection();

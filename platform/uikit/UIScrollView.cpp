@@ -14,7 +14,7 @@
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIScrollView, UIView, )
 
-using kavro::uikit::ScrollViewInternals;
+using kavro::platform::uikit::ScrollViewInternals;
 
 // ---------------------------------------------------------------------------
 // Motion
@@ -45,7 +45,7 @@ constexpr CGFloat kPageFlickVelocity = 250;
 // Resistance past an end: the classic rubber-band coefficient.
 constexpr CGFloat kRubberBandCoefficient = 0.55;
 
-double now() { return platform::Device::current().now(); }
+double now() { return kavro::platform::Device::current().now(); }
 
 CGFloat restDistance(CGFloat velocity, CGFloat rate) { return velocity / 1000 / (1 - rate); }
 
@@ -175,8 +175,8 @@ struct UIScrollView::Motion {
 
   Axis x, y;
   std::uint64_t generation = nextMotionGeneration();
-  platform::Process* process = nullptr;
-  platform::RunLoop::Handle handle = 0;
+  kavro::platform::Process* process = nullptr;
+  kavro::platform::RunLoop::Handle handle = 0;
 };
 
 UIScrollView::UIScrollView() = default;
@@ -486,7 +486,7 @@ void UIScrollView::startMotion(CGPoint velocity, CGPoint target, bool targetMove
     setContentOffset({motion->x.position, motion->y.position});
     return;
   }
-  motion->process = &platform::Process::current();
+  motion->process = &kavro::platform::Process::current();
   motion_ = std::move(motion);
   scheduleStep();
 }
@@ -521,7 +521,7 @@ void UIScrollView::step() {
 
 void UIScrollView::stopMotion() {
   if (!motion_) return;
-  if (motion_->handle && platform::Process::currentOrNull() == motion_->process)
+  if (motion_->handle && kavro::platform::Process::currentOrNull() == motion_->process)
     motion_->process->mainRunLoop().cancel(motion_->handle);
   motion_.reset();
 }
@@ -529,7 +529,7 @@ void UIScrollView::stopMotion() {
 // ---------------------------------------------------------------------------
 // Private surface
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 CGFloat ScrollViewInternals::rubberBand(CGFloat overshoot, CGFloat dimension) {
   if (dimension <= 0) return 0;
@@ -564,4 +564,4 @@ bool ScrollViewInternals::scrollWheel(UIWindow& window, CGPoint point, CGFloat d
   return scrolled;
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -13,7 +13,7 @@
 #include <memory>
 
 class UIScrollView;
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct ScrollViewInternals;
 }
 
@@ -143,7 +143,7 @@ class UIScrollView : public UIView {
   bool canScrollHorizontally() const;
 
  private:
-  friend struct kavro::uikit::ScrollViewInternals;
+  friend struct kavro::platform::uikit::ScrollViewInternals;
   struct TouchSample {
     double time;
     CGPoint location;

@@ -4,7 +4,7 @@
 
 #include "platform/uikit/UIScrollView.h"
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 struct ScrollViewInternals {
   // One frame of motion: coasting content moves once per frame of the run loop.
@@ -27,4 +27,4 @@ struct ScrollViewInternals {
   static CGFloat rubberBand(CGFloat overshoot, CGFloat dimension);
 };
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

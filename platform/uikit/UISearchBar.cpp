@@ -152,10 +152,10 @@ void UISearchController::setActive(bool active) {
   }
 }
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 std::shared_ptr<UIView> searchBarViewOf(const std::shared_ptr<UINavigationItem>& item) {
   if (!item) return nullptr;
   auto controller = item->searchController();
   return controller ? controller->searchBar() : nullptr;
 }
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -7,7 +7,7 @@
 class UINavigationItem;
 class UIView;
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 // The search bar view of the item's search controller, or nullptr.
 std::shared_ptr<UIView> searchBarViewOf(const std::shared_ptr<UINavigationItem>& item);
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -5,16 +5,16 @@
 
 #include "platform/uikit/UIControl.h"
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 class OnOffControl {
  public:
   virtual ~OnOffControl() = default;
   virtual bool isOn() const = 0;
   virtual void setOn(bool on, bool animated) = 0;
 };
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit
 
-class UISwitch : public UIControl, public kavro::uikit::OnOffControl {
+class UISwitch : public UIControl, public kavro::platform::uikit::OnOffControl {
   KAVRO_OBJC_CLASS(UISwitch)
  public:
   static constexpr CGFloat kWidth = 51;

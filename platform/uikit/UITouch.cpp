@@ -33,7 +33,7 @@ UITouchSet UIEvent::touchesForView(const std::shared_ptr<UIView>& view) const {
   return result;
 }
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 void TouchInternals::begin(UITouch& touch, const std::shared_ptr<UIWindow>& window,
                            CGPoint location, double time) {
@@ -56,4 +56,4 @@ void TouchInternals::setPhase(UITouch& touch, UITouchPhase phase, double time) {
   touch.timestamp_ = time;
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

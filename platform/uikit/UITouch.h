@@ -11,7 +11,7 @@
 class UIView;
 class UIWindow;
 class UIGestureRecognizer;
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct TouchInternals;
 }
 
@@ -42,7 +42,7 @@ class UITouch : public NSObject {
   }
 
  private:
-  friend struct kavro::uikit::TouchInternals;
+  friend struct kavro::platform::uikit::TouchInternals;
   UITouchPhase phase_ = UITouchPhaseBegan;
   std::weak_ptr<UIView> view_;
   std::weak_ptr<UIWindow> window_;

@@ -6,7 +6,7 @@
 
 #include "platform/uikit/UITouch.h"
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct TouchInternals {
   static void begin(UITouch& touch, const std::shared_ptr<UIWindow>& window, CGPoint location,
                     double time);
@@ -18,4 +18,4 @@ struct TouchInternals {
   }
   static CGPoint windowLocation(const UITouch& touch) { return touch.location_; }
 };
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -13,9 +13,9 @@ std::shared_ptr<UITraitCollection> UITraitCollection::traitCollectionWithUserInt
 }
 
 std::shared_ptr<UITraitCollection> UITraitCollection::currentTraitCollection() {
-  auto appearance = platform::Device::current().appearance();
+  auto appearance = kavro::platform::Device::current().appearance();
   return traitCollectionWithUserInterfaceStyle(
-      appearance == platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight);
+      appearance == kavro::platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight);
 }
 
 bool UITraitCollection::hasDifferentColorAppearanceComparedToTraitCollection(

@@ -40,7 +40,7 @@ struct AnimationGroup {
   int attached = 0;  // property animations still driving a view
   bool cutShort = false;
   bool completed = false;
-  platform::RunLoop::Handle completionHandle = 0;
+  kavro::platform::RunLoop::Handle completionHandle = 0;
   std::uint64_t completionGeneration = 0;  // which queued completion is the live one
   std::vector<std::shared_ptr<UIView>> views;  // pending blocks hold their views
 };
@@ -73,7 +73,7 @@ AnimationGroup* currentGroup() {
   return stack.back().group.get();
 }
 
-double now() { return platform::Device::current().now(); }
+double now() { return kavro::platform::Device::current().now(); }
 
 // Cubic Bézier timing curves through (0,0), (x1,y1), (x2,y2), (1,1).
 double bezier(double x1, double y1, double x2, double y2, double progress) {
@@ -122,7 +122,7 @@ struct QueuedCompletion {
 };
 
 void scheduleCompletion(const std::shared_ptr<AnimationGroup>& group, double time, bool finished) {
-  auto& runLoop = platform::Process::current().mainRunLoop();
+  auto& runLoop = kavro::platform::Process::current().mainRunLoop();
   // A rescheduled completion replaces the queued one, which must then release nothing.
   auto queued = std::make_shared<QueuedCompletion>(group, ++group->completionGeneration);
   if (group->completionHandle) runLoop.cancel(group->completionHandle);
@@ -215,9 +215,9 @@ static void recordChange(UIView& view, std::unique_ptr<UIView::Animations>& anim
   animation.property = property;
   animation.to = newModel;
   if (property == Property::backgroundColor) {
-    animation.fromLight = kavro::uikit::ViewInternals::presentationBackgroundColor(
+    animation.fromLight = kavro::platform::uikit::ViewInternals::presentationBackgroundColor(
         view, UIUserInterfaceStyleLight);
-    animation.fromDark = kavro::uikit::ViewInternals::presentationBackgroundColor(
+    animation.fromDark = kavro::platform::uikit::ViewInternals::presentationBackgroundColor(
         view, UIUserInterfaceStyleDark);
     animation.from = oldModel;
   } else {
@@ -541,10 +541,10 @@ void UIView::notifyTintChange() {
 }
 
 std::shared_ptr<UITraitCollection> UIView::traitCollection() const {
-  auto appearance = platform::Process::currentOrNull() ? UITraitCollection::currentTraitCollection()
+  auto appearance = kavro::platform::Process::currentOrNull() ? UITraitCollection::currentTraitCollection()
                                                        : UITraitCollection::traitCollectionWithUserInterfaceStyle(
                                                              UIUserInterfaceStyleLight);
-  UIUserInterfaceStyle style = kavro::uikit::ViewInternals::interfaceStyle(*this, appearance->userInterfaceStyle());
+  UIUserInterfaceStyle style = kavro::platform::uikit::ViewInternals::interfaceStyle(*this, appearance->userInterfaceStyle());
   if (style == appearance->userInterfaceStyle()) return appearance;
   return UITraitCollection::traitCollectionWithUserInterfaceStyle(style);
 }
@@ -571,14 +571,14 @@ void UIView::addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& re
   if (!recognizer) return;
   if (auto previous = recognizer->view()) previous->removeGestureRecognizer(recognizer);
   gestureRecognizers_.push_back(recognizer);
-  kavro::uikit::GestureRecognizerInternals::attach(*recognizer, self<UIView>());
+  kavro::platform::uikit::GestureRecognizerInternals::attach(*recognizer, self<UIView>());
 }
 
 void UIView::removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
   auto found = std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer);
   if (found == gestureRecognizers_.end()) return;
   gestureRecognizers_.erase(found);
-  kavro::uikit::GestureRecognizerInternals::attach(*recognizer, nullptr);
+  kavro::platform::uikit::GestureRecognizerInternals::attach(*recognizer, nullptr);
 }
 
 std::shared_ptr<UIResponder> UIView::nextResponder() const {
@@ -686,7 +686,7 @@ void UIView::layoutSubviews() {
   // A controller's view tells its controller around its layout.
   auto controller = viewController_.lock();
   if (controller) controller->viewWillLayoutSubviews();
-  kavro::uikit::solveConstraints(*this);
+  kavro::platform::uikit::solveConstraints(*this);
   if (controller) controller->viewDidLayoutSubviews();
 }
 
@@ -705,7 +705,7 @@ void UIView::removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constra
 // ---------------------------------------------------------------------------
 // Private surface
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 CGRect ViewInternals::presentationFrame(const UIView& view) {
   return std::get<CGRect>(presentationValue(view, Property::frame, view.frame_, view.animations_.get()));
@@ -781,4 +781,4 @@ void ViewInternals::propagateTraitChange(UIView& view,
 
 void ViewInternals::layoutTree(UIView& view) { view.layoutIfNeeded(); }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

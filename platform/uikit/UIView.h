@@ -25,7 +25,7 @@ class NSLayoutConstraint;
 class NSLayoutXAxisAnchor;
 class NSLayoutYAxisAnchor;
 class NSLayoutDimension;
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 struct ViewInternals;
 }
 
@@ -230,7 +230,7 @@ class UIView : public UIResponder {
   std::shared_ptr<UIViewController> viewController() const { return viewController_.lock(); }
 
  private:
-  friend struct kavro::uikit::ViewInternals;
+  friend struct kavro::platform::uikit::ViewInternals;
   friend class UIViewController;
 
   void setSuperviewLinks(const std::shared_ptr<UIView>& view, long index);

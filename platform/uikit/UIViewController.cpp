@@ -17,7 +17,7 @@ namespace {
 constexpr CGFloat kSheetTopGap = 10;
 
 void recordPresentation(const char* event, const UIViewController& controller) {
-  platform::Device::current().record(
+  kavro::platform::Device::current().record(
       {.event = event, .fields = {{"class", controller.className()}}});
 }
 }  // namespace
@@ -39,9 +39,9 @@ std::shared_ptr<UIView> UIViewController::view() {
 }
 
 void UIViewController::setView(const std::shared_ptr<UIView>& view) {
-  if (view_) kavro::uikit::ViewInternals::setViewController(*view_, nullptr);
+  if (view_) kavro::platform::uikit::ViewInternals::setViewController(*view_, nullptr);
   view_ = view;
-  if (view_) kavro::uikit::ViewInternals::setViewController(*view_, self<UIViewController>());
+  if (view_) kavro::platform::uikit::ViewInternals::setViewController(*view_, self<UIViewController>());
 }
 
 void UIViewController::loadView() { setView(alloc<UIView>()->initWithFrame(defaultViewFrame())); }
@@ -224,7 +224,7 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     UIView::animateWithDuration(kTransitionDuration, 0, UIViewAnimationOptionCurveEaseOut,
                                 [&] { view->setFrame(target); }, finish);
   else
-    platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
+    kavro::platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
 }
 
 void UIViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion) {
@@ -236,7 +236,7 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
   else
     host = presentingViewController();
   if (!host || !host->presented_) {
-    if (completion) platform::Process::current().mainRunLoop().performSoon(completion);
+    if (completion) kavro::platform::Process::current().mainRunLoop().performSoon(completion);
     return;
   }
   auto presented = host->presented_;
@@ -270,7 +270,7 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
                                                                 frame.size.height)); },
                                 finish);
   } else {
-    platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
+    kavro::platform::Process::current().mainRunLoop().performSoon([finish] { finish(true); });
   }
 }
 
@@ -295,7 +295,7 @@ void UIViewController::propagateTraitChange(const std::shared_ptr<UITraitCollect
   auto keepAlive = self<UIViewController>();
   // A view shown in a fixed style does not change with the appearance, nor do the
   // children inside it.
-  bool fixed = view_ && kavro::uikit::ViewInternals::interfaceStyle(*view_, UIUserInterfaceStyleUnspecified) !=
+  bool fixed = view_ && kavro::platform::uikit::ViewInternals::interfaceStyle(*view_, UIUserInterfaceStyleUnspecified) !=
                             UIUserInterfaceStyleUnspecified;
   if (!fixed) {
     traitCollectionDidChange(previous);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 struct ViewInternals {
   // The frame as drawn at the current moment of the process's clock.
@@ -52,4 +52,4 @@ struct ViewInternals {
   static void layoutTree(UIView& view);
 };
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -44,8 +44,8 @@ void UIVisualEffectView::setEffect(const std::shared_ptr<UIVisualEffect>& effect
   effect_ = effect;
   // The content shown on a dark or light material takes its style.
   auto blur = std::dynamic_pointer_cast<UIBlurEffect>(effect_);
-  kavro::uikit::ViewInternals::setMaterialStyle(
-      *this, blur ? kavro::uikit::MaterialInternals::fixedStyle(blur->style()) : UIUserInterfaceStyleUnspecified);
+  kavro::platform::uikit::ViewInternals::setMaterialStyle(
+      *this, blur ? kavro::platform::uikit::MaterialInternals::fixedStyle(blur->style()) : UIUserInterfaceStyleUnspecified);
 }
 
 std::shared_ptr<UIView> UIVisualEffectView::contentView() {
@@ -65,7 +65,7 @@ void UIVisualEffectView::layoutSubviews() {
 // ---------------------------------------------------------------------------
 // Materials
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 UIUserInterfaceStyle MaterialInternals::fixedStyle(long style) {
   // Blur effects: extra light (0) and light (1) are light, dark (2) is dark, the
@@ -94,4 +94,4 @@ std::optional<MaterialInternals::Look> MaterialInternals::look(const UIView& vie
   return look;
 }
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -13,7 +13,7 @@
 
 class UIView;
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 
 struct MaterialInternals {
   struct Look {
@@ -33,4 +33,4 @@ struct MaterialInternals {
   static UIUserInterfaceStyle fixedStyle(long style);
 };
 
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -79,11 +79,11 @@ void UIWindow::sendEvent(const std::shared_ptr<UIEvent>& event) {
         TouchState state;
         CGPoint point = touch->locationInView(nullptr);
         state.view = hitTest(point, event);
-        kavro::uikit::TouchInternals::setView(*touch, state.view);
+        kavro::platform::uikit::TouchInternals::setView(*touch, state.view);
         for (auto view = state.view; view; view = view->superview())
           for (auto& recognizer : view->gestureRecognizers())
             if (recognizer->isEnabled()) state.recognizers.push_back(recognizer);
-        kavro::uikit::TouchInternals::setRecognizers(*touch, state.recognizers);
+        kavro::platform::uikit::TouchInternals::setRecognizers(*touch, state.recognizers);
         auto& stored = touches_[touch.get()] = std::move(state);
         deliverToRecognizers(touch, stored, event);
         deliverToView(touch, stored, event);
@@ -112,7 +112,7 @@ void UIWindow::deliverToRecognizers(const std::shared_ptr<UITouch>& touch, Touch
   UITouchSet touches{touch};
   auto recognizers = state.recognizers;
   for (auto& recognizer : recognizers) {
-    if (kavro::uikit::GestureRecognizerInternals::hasFailed(*recognizer)) continue;
+    if (kavro::platform::uikit::GestureRecognizerInternals::hasFailed(*recognizer)) continue;
     switch (touch->phase()) {
       case UITouchPhaseBegan: recognizer->touchesBegan(touches, event); break;
       case UITouchPhaseMoved:
@@ -128,7 +128,7 @@ void UIWindow::deliverToView(const std::shared_ptr<UITouch>& touch, TouchState& 
   if (!state.view || state.viewCancelled) return;
   UITouchSet touches{touch};
   bool takenOver = std::any_of(state.recognizers.begin(), state.recognizers.end(), [](auto& r) {
-    return r->cancelsTouchesInView() && kavro::uikit::GestureRecognizerInternals::hasRecognized(*r);
+    return r->cancelsTouchesInView() && kavro::platform::uikit::GestureRecognizerInternals::hasRecognized(*r);
   });
   if (takenOver && touch->phase() != UITouchPhaseBegan) {
     state.viewCancelled = true;

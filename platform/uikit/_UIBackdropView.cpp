@@ -25,13 +25,13 @@ std::shared_ptr<_UIBackdropView> _UIBackdropView::initWithFrame(CGRect frame, bo
 
 void _UIBackdropView::willMoveToSuperview(const std::shared_ptr<UIView>&) {
   if (auto parent = superview())
-    kavro::uikit::ViewInternals::setMaterialStyle(*parent, UIUserInterfaceStyleUnspecified);
+    kavro::platform::uikit::ViewInternals::setMaterialStyle(*parent, UIUserInterfaceStyleUnspecified);
 }
 
 void _UIBackdropView::didMoveToSuperview() {
   auto parent = superview();
   if (!parent) return;
   if (autosizes_) setFrame(parent->bounds());
-  kavro::uikit::ViewInternals::setMaterialStyle(
-      *parent, kavro::uikit::MaterialInternals::fixedStyle(settings_->style()));
+  kavro::platform::uikit::ViewInternals::setMaterialStyle(
+      *parent, kavro::platform::uikit::MaterialInternals::fixedStyle(settings_->style()));
 }

@@ -109,7 +109,7 @@ int DefaultsTool::run(const std::vector<std::string>& arguments) {
 
 bool DefaultsTool::checkDomainName(const std::string& domain, int& status) {
   std::string reason;
-  if (kavro::foundation::PreferenceDomainStore::isValidDomainName(domain, &reason)) return true;
+  if (kavro::platform::foundation::PreferenceDomainStore::isValidDomainName(domain, &reason)) return true;
   status = badArguments("\"" + domain + "\" is not a domain name: " + reason);
   return false;
 }
@@ -131,7 +131,7 @@ bool DefaultsTool::openStore(int& status) {
     return false;
   }
   std::string preferences = NSUserDefaults::kPreferencesDirectory;
-  store_ = std::make_unique<kavro::foundation::PreferenceDomainStore>(*device /
+  store_ = std::make_unique<kavro::platform::foundation::PreferenceDomainStore>(*device /
                                                                       preferences.substr(1));
   return true;
 }

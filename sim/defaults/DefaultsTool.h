@@ -46,7 +46,7 @@ class DefaultsTool {
   std::ostream& out_;
   std::ostream& err_;
   std::optional<std::string> deviceOption_;
-  std::unique_ptr<kavro::foundation::PreferenceDomainStore> store_;
+  std::unique_ptr<kavro::platform::foundation::PreferenceDomainStore> store_;
 };
 
 }  // namespace kavro::defaults

@@ -55,7 +55,7 @@ std::string formatReal(double value) {
 }
 
 std::string formatDate(double seconds) {
-  auto time = kavro::foundation::ReferenceDateCalendar::calendarTime(seconds);
+  auto time = kavro::platform::foundation::ReferenceDateCalendar::calendarTime(seconds);
   if (!time) return "\"invalid date\"";
   char text[64];
   std::snprintf(text, sizeof text, "\"%04lld-%02d-%02d %02d:%02d:%02d +0000\"",

@@ -25,8 +25,8 @@ using nlohmann::json;
 
 namespace {
 
-UIUserInterfaceStyle currentStyle(platform::Device& device) {
-  return device.appearance() == platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
+UIUserInterfaceStyle currentStyle(kavro::platform::Device& device) {
+  return device.appearance() == kavro::platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
 }
 
 json color(const std::shared_ptr<UIColor>& color, UIUserInterfaceStyle style) {
@@ -192,7 +192,7 @@ json menuJson(const Screen& screen) {
 
 }  // namespace
 
-json Dumper::event(const platform::DeviceEvent& event) {
+json Dumper::event(const kavro::platform::DeviceEvent& event) {
   json entry = {{"t", number(event.time)}, {"event", event.event}};
   for (auto& [name, value] : event.fields) std::visit([&, &name = name](auto&& v) { entry[name] = v; }, value);
   if (event.event == "present" || event.event == "dismiss" || event.event == "relaunch" || event.event == "notify")
@@ -207,11 +207,11 @@ json Dumper::number(double value) {
 }
 
 json Dumper::dump(bool consumeLog) {
-  platform::Device& device = simulator_.device();
-  platform::Process& process = simulator_.frontProcess();
+  kavro::platform::Device& device = simulator_.device();
+  kavro::platform::Process& process = simulator_.frontProcess();
   json state;
   {
-    platform::ProcessScope scope(process);
+    kavro::platform::ProcessScope scope(process);
     UIUserInterfaceStyle style = currentStyle(device);
     auto window = UIApplication::sharedApplication()->keyWindow();
     if (window) window->layoutIfNeeded();
@@ -222,7 +222,7 @@ json Dumper::dump(bool consumeLog) {
     state["prefs"] = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
     state["prefsFile"] = kavro::store::preferencesFileExists();
     state["appearance"] = style == UIUserInterfaceStyleDark ? "dark" : "light";
-    state["windowTint"] = window ? color(kavro::uikit::ViewInternals::ownTintColor(*window), style) : json(nullptr);
+    state["windowTint"] = window ? color(kavro::platform::uikit::ViewInternals::ownTintColor(*window), style) : json(nullptr);
     auto page = screen.topPage();
     state["top"] = page ? json(page->className()) : json(nullptr);
     state["title"] = page ? json(page->title().empty() ? page->navigationItem()->title() : page->title()) : json(nullptr);

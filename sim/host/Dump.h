@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace kavro::platform {
 struct DeviceEvent;
 }
 
@@ -25,7 +25,7 @@ class Dumper {
   // 1e-6 (no 0.30000000000000004).
   static nlohmann::json number(double value);
   // An event of the device's log as the dump shows it.
-  static nlohmann::json event(const platform::DeviceEvent& event);
+  static nlohmann::json event(const kavro::platform::DeviceEvent& event);
 
  private:
   Simulator& simulator_;

@@ -220,7 +220,7 @@ void HomeScreenController::showShortcutMenu(const std::string& identifier) {
     if (home->extension_) home->extension_->playOpenFeedback();
     home->closeMenu();
     home->openApplication(shortcut, from);
-    platform::Device::current().record({.event = "open", .fields = {{"app", shortcut}}});
+    kavro::platform::Device::current().record({.event = "open", .fields = {{"app", shortcut}}});
   });
   view()->addSubview(menu_);
   menu_->show();

@@ -19,8 +19,8 @@ constexpr int kDragSteps = 6;
 constexpr CGFloat kFarOutside = 200;
 
 CGPoint onScreen(CGPoint point) {
-  return {std::clamp(point.x, 0.0, platform::Device::kScreenWidth),
-          std::clamp(point.y, 0.0, platform::Device::kScreenHeight)};
+  return {std::clamp(point.x, 0.0, kavro::platform::Device::kScreenWidth),
+          std::clamp(point.y, 0.0, kavro::platform::Device::kScreenHeight)};
 }
 
 // The length of the UTF-8 sequence that starts with `lead`.
@@ -44,15 +44,15 @@ void Input::requireFinger(Owner owner) const {
 void Input::touchDown(CGPoint point, Owner owner) {
   if (isTouching() && *owner_ != owner) throw InputRefused("another client's finger is on the screen");
   point = onScreen(point);
-  kavro::uikit::TouchDriver& finger = simulator_.finger();
+  kavro::platform::uikit::TouchDriver& finger = simulator_.finger();
   {
-    platform::ProcessScope scope(simulator_.frontProcess());
+    kavro::platform::ProcessScope scope(simulator_.frontProcess());
     auto window = simulator_.frontWindow();
     auto hit = window ? window->hitTest(point, nullptr) : nullptr;
     touchedViewBottom_ = hit ? CGRectGetMaxY(hit->frameInWindow()) : point.y;
   }
   owner_ = owner;
-  edgeTouch_ = point.y >= platform::Device::kScreenHeight - kHomeGestureEdge;
+  edgeTouch_ = point.y >= kavro::platform::Device::kScreenHeight - kHomeGestureEdge;
   edgeStart_ = point;
   homeGesture_ = false;
   finger.down(point);
@@ -159,7 +159,7 @@ void Input::swipe(const std::string& rowQuery) {
   QueryMatch match = resolveQuery(simulator_, rowQuery);
   CGRect frame;
   {
-    platform::ProcessScope scope(simulator_.frontProcess());
+    kavro::platform::ProcessScope scope(simulator_.frontProcess());
     frame = match.view->frameInWindow();
   }
   touchDown(CGPoint{CGRectGetMaxX(frame) - 16, match.point.y});
@@ -172,7 +172,7 @@ void Input::reorder(long section, long row, long toSection, long toRow) {
   CGPoint grab, target;
   {
     auto window = simulator_.frontWindow();
-    platform::ProcessScope scope(simulator_.frontProcess());
+    kavro::platform::ProcessScope scope(simulator_.frontProcess());
     window->layoutIfNeeded();
     auto table = Screen(window).table();
     if (!table) throw InputError("there is no table on the screen");
@@ -216,7 +216,7 @@ bool Input::wheel(CGPoint point, CGFloat dx, CGFloat dy) {
   auto window = simulator_.frontWindow();
   if (!window) return false;
   // A driver of its own: the finger's touch, if one is down, goes on undisturbed.
-  return kavro::uikit::TouchDriver(simulator_.frontProcess(), window).wheel(onScreen(point), dx, dy);
+  return kavro::platform::uikit::TouchDriver(simulator_.frontProcess(), window).wheel(onScreen(point), dx, dy);
 }
 
 void Input::swipeDown() {
@@ -232,7 +232,7 @@ void Input::swipeDown() {
 }
 
 void Input::home() {
-  touchDown(CGPoint{platform::Device::kScreenWidth / 2, platform::Device::kScreenHeight - kHomeGestureEdge / 4});
+  touchDown(CGPoint{kavro::platform::Device::kScreenWidth / 2, kavro::platform::Device::kScreenHeight - kHomeGestureEdge / 4});
   for (int step = 0; step < kDragSteps && isTouching(); ++step) {
     simulator_.device().advance(kFlickDuration / kDragSteps);
     touchMove(0, -kHomeSwipeDistance / kDragSteps);
@@ -249,7 +249,7 @@ void Input::searchCancel() {
   CGPoint point;
   {
     auto window = simulator_.frontWindow();
-    platform::ProcessScope scope(simulator_.frontProcess());
+    kavro::platform::ProcessScope scope(simulator_.frontProcess());
     if (window) window->layoutIfNeeded();
     auto searchBar = Screen(window).searchBar();
     auto cancel = searchBar && searchBar->showsCancelButton() ? searchBar->cancelButton() : nullptr;
@@ -260,8 +260,8 @@ void Input::searchCancel() {
 }
 
 std::shared_ptr<UISearchBar> Input::editedField() {
-  platform::Process& process = simulator_.frontProcess();
-  platform::ProcessScope scope(process);
+  kavro::platform::Process& process = simulator_.frontProcess();
+  kavro::platform::ProcessScope scope(process);
   auto field = std::dynamic_pointer_cast<UISearchBar>(UIResponder::currentFirstResponder());
   return field && field->isEditing() ? field : nullptr;
 }
@@ -271,7 +271,7 @@ bool Input::hasEditedField() { return editedField() != nullptr; }
 void Input::type(const std::string& text) {
   auto field = editedField();
   if (!field) throw InputRefused("no field is being edited (focus search first)");
-  platform::Process& process = simulator_.frontProcess();
+  kavro::platform::Process& process = simulator_.frontProcess();
   for (std::size_t i = 0; i < text.size();) {
     std::string character = text.substr(i, sequenceLength(static_cast<unsigned char>(text[i])));
     simulator_.device().dispatch(process, [&] { field->insertText(character); });
@@ -282,7 +282,7 @@ void Input::type(const std::string& text) {
 void Input::backspace(long count) {
   auto field = editedField();
   if (!field) throw InputRefused("no field is being edited (focus search first)");
-  platform::Process& process = simulator_.frontProcess();
+  kavro::platform::Process& process = simulator_.frontProcess();
   for (long i = 0; i < count; ++i) simulator_.device().dispatch(process, [&] { field->deleteBackward(); });
 }
 
@@ -327,6 +327,6 @@ void Input::back() {
   if (!simulator_.back()) throw InputError("the settings page stack has no page to go back from");
 }
 
-void Input::setAppearance(platform::Appearance appearance) { simulator_.setAppearance(appearance); }
+void Input::setAppearance(kavro::platform::Appearance appearance) { simulator_.setAppearance(appearance); }
 
 }  // namespace kavro::sim

@@ -111,7 +111,7 @@ class Input {
   void openPicker(const std::string& key, const std::string& process);
   void bringToFront(const std::string& process);
   void back();
-  void setAppearance(platform::Appearance appearance);
+  void setAppearance(kavro::platform::Appearance appearance);
 
  private:
   void requireFinger(Owner owner) const;

@@ -19,9 +19,9 @@ LiveDevice::Clock steadyClock() {
 }
 
 // The device time at which the earliest queued work of any process is due.
-double nextFireTime(platform::Device& device) {
+double nextFireTime(kavro::platform::Device& device) {
   double next = std::numeric_limits<double>::infinity();
-  for (platform::Process* process : device.processes()) next = std::min(next, process->mainRunLoop().nextFireTime());
+  for (kavro::platform::Process* process : device.processes()) next = std::min(next, process->mainRunLoop().nextFireTime());
   return next;
 }
 
@@ -42,7 +42,7 @@ void LiveDevice::catchUp() {
   double elapsed = now - lastClock_;
   // Moved first: work that throws is not run again at every later call.
   lastClock_ = now;
-  platform::Device& device = simulator_.device();
+  kavro::platform::Device& device = simulator_.device();
   if (nextFireTime(device) <= device.now() + elapsed) ++changes_;
   device.advance(elapsed);
 }
@@ -52,7 +52,7 @@ bool LiveDevice::isAnimating() const {
 }
 
 double LiveDevice::secondsUntilNextWork() const {
-  platform::Device& device = simulator_.device();
+  kavro::platform::Device& device = simulator_.device();
   double next = nextFireTime(device);
   if (next == std::numeric_limits<double>::infinity()) return std::numeric_limits<double>::max();
   return std::max(0.0, next - device.now());
@@ -60,7 +60,7 @@ double LiveDevice::secondsUntilNextWork() const {
 
 LiveDevice::Frame LiveDevice::frame() {
   catchUp();
-  platform::Device& device = simulator_.device();
+  kavro::platform::Device& device = simulator_.device();
   // While an animation of the latest picture runs the picture changes with the
   // clock (and once more where the animation ends).
   bool animated = isAnimating() && device.now() > framePictureTime_;
@@ -83,19 +83,19 @@ LiveDevice::Frame LiveDevice::frame() {
 
 json LiveDevice::panel() {
   catchUp();
-  platform::Device& device = simulator_.device();
+  kavro::platform::Device& device = simulator_.device();
   json panel = simulator_.readings().prefs();
   panel["type"] = "panel";
   panel["t"] = Dumper::number(device.now());
   panel["process"] = simulator_.frontProcessName();
-  panel["appearance"] = device.appearance() == platform::Appearance::dark ? "dark" : "light";
+  panel["appearance"] = device.appearance() == kavro::platform::Appearance::dark ? "dark" : "light";
   return panel;
 }
 
 json LiveDevice::screen() {
-  return {{"width", platform::Device::kScreenWidth},
-          {"height", platform::Device::kScreenHeight},
-          {"scale", platform::Device::kScreenScale},
+  return {{"width", kavro::platform::Device::kScreenWidth},
+          {"height", kavro::platform::Device::kScreenHeight},
+          {"scale", kavro::platform::Device::kScreenScale},
           {"statusBar", UIWindow::kStatusBarHeight},
           {"homeIndicator", UIWindow::kHomeIndicatorHeight}};
 }

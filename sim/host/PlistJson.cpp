@@ -13,7 +13,7 @@ namespace {
 // JSON holds only Unicode text: a stored string that is not UTF-8 shows with U+FFFD
 // in place of each ill-formed sequence (what is stored stays as it is).
 std::string text(const std::string& stored) {
-  return kavro::foundation::isValidUtf8(stored) ? stored : kavro::foundation::repairedUtf8(stored);
+  return kavro::platform::foundation::isValidUtf8(stored) ? stored : kavro::platform::foundation::repairedUtf8(stored);
 }
 
 bool fail(std::string* error, const std::string& reason) {
@@ -74,7 +74,7 @@ nlohmann::json PlistJson::toJson(const PlistValue& value) {
     case PlistValue::Type::string: return text(*value.asString());
     case PlistValue::Type::data: return value.asData()->base64EncodedString();
     case PlistValue::Type::date: {
-      auto text = kavro::foundation::ReferenceDateCalendar::formatISO8601(
+      auto text = kavro::platform::foundation::ReferenceDateCalendar::formatISO8601(
           value.asDate()->timeIntervalSinceReferenceDate);
       return text ? nlohmann::json(*text) : nlohmann::json(nullptr);
     }

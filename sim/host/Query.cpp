@@ -136,7 +136,7 @@ QueryMatch findAddShortcut(const Screen& screen) {
 
 QueryMatch resolveQuery(Simulator& simulator, const std::string& query) {
   auto window = simulator.frontWindow();
-  platform::ProcessScope scope(simulator.frontProcess());
+  kavro::platform::ProcessScope scope(simulator.frontProcess());
   if (window) window->layoutIfNeeded();
   Screen screen(window);
   auto colon = query.find(':');

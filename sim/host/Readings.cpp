@@ -30,7 +30,7 @@ json Readings::state() {
 }
 
 json Readings::prefs() {
-  platform::ProcessScope scope(simulator_.frontProcess());
+  kavro::platform::ProcessScope scope(simulator_.frontProcess());
   auto defaults = NSUserDefaults::standardUserDefaults();
   json stored = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
   if (stored.is_null()) stored = json::object();
@@ -52,18 +52,18 @@ json Readings::eventsAfter(std::uint64_t after, std::size_t limit) {
 std::uint64_t Readings::lastEventSequence() const { return simulator_.device().lastEventSequence(); }
 
 std::string Readings::picture() {
-  platform::Device& device = simulator_.device();
+  kavro::platform::Device& device = simulator_.device();
   auto window = simulator_.frontWindow();
-  bool dark = device.appearance() == platform::Appearance::dark;
+  bool dark = device.appearance() == kavro::platform::Appearance::dark;
   const std::string& process = simulator_.frontProcessName();
   bool overWallpaper = process == "springboard" && simulator_.frontApplication().empty();
   std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + (dark ? "dark" : "light") +
-                    "\",\"w\":" + std::to_string(static_cast<int>(platform::Device::kScreenWidth)) +
-                    ",\"h\":" + std::to_string(static_cast<int>(platform::Device::kScreenHeight)) +
+                    "\",\"w\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenWidth)) +
+                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight)) +
                     // The status bar's content is light over the home screen's wallpaper
                     // and in dark appearance, dark over an application's light screen.
                     ",\"statusBar\":\"" + (dark || overWallpaper ? "light" : "dark") + "\"";
-  platform::ProcessScope scope(simulator_.frontProcess());
+  kavro::platform::ProcessScope scope(simulator_.frontProcess());
   UIUserInterfaceStyle style = dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
   // The window's tint colours what the tree does not carry (the text caret).
   auto tint = window ? window->tintColor() : nullptr;

@@ -51,7 +51,7 @@ void appendNumber(std::string& out, double value) {
 // A JSON string; text that is not UTF-8 (an application's name, say) shows with
 // U+FFFD, as JSON and the page's WebSocket carry only Unicode text.
 void appendString(std::string& out, const std::string& raw) {
-  const std::string text = kavro::foundation::isValidUtf8(raw) ? raw : kavro::foundation::repairedUtf8(raw);
+  const std::string text = kavro::platform::foundation::isValidUtf8(raw) ? raw : kavro::platform::foundation::repairedUtf8(raw);
   out += '"';
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -138,7 +138,7 @@ CGRect fitImage(CGRect area, CGSize imageSize, UIViewContentMode mode) {
 // nullopt for a view that is not a presented sheet's.
 std::optional<double> sheetProgress(const UIView& view, const UIWindow& window, CGRect frame) {
   if (view.superview().get() != &window) return std::nullopt;
-  auto controller = kavro::uikit::ViewInternals::viewController(view);
+  auto controller = kavro::platform::uikit::ViewInternals::viewController(view);
   if (!controller || !controller->presentingViewController() || controller->fadesInPresentation() ||
       controller->effectivePresentationStyle() != UIModalPresentationPageSheet)
     return std::nullopt;
@@ -318,7 +318,7 @@ std::string RenderTree::render(UIWindow& window, UIUserInterfaceStyle style) {
   window.layoutIfNeeded();
   std::string out;
   out.reserve(64 * 1024);
-  Context context{style, &window, kavro::uikit::ViewInternals::animationsEndTime(window)};
+  Context context{style, &window, kavro::platform::uikit::ViewInternals::animationsEndTime(window)};
   writeView(out, window, {0, 0}, {0, 0}, context);
   animationsEnd_ = context.animationsEnd;
   return out;
@@ -326,7 +326,7 @@ std::string RenderTree::render(UIWindow& window, UIUserInterfaceStyle style) {
 
 void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentOrigin, CGPoint parentBounds,
                            Context& context) {
-  using kavro::uikit::ViewInternals;
+  using kavro::platform::uikit::ViewInternals;
   CGRect frame = ViewInternals::presentationFrame(view);
   if (&view == context.window) frame.origin = {0, 0};
   CGPoint origin{parentOrigin.x + frame.origin.x - parentBounds.x, parentOrigin.y + frame.origin.y - parentBounds.y};
@@ -443,7 +443,7 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
             break;
           }
     }
-  } else if (auto look = kavro::uikit::MaterialInternals::look(view, savedStyle)) {
+  } else if (auto look = kavro::platform::uikit::MaterialInternals::look(view, savedStyle)) {
     // The material's own look follows the style it is shown in, not the one it
     // gives what lies over it.
     out += ",\"material\":{\"";
@@ -495,7 +495,7 @@ void RenderTree::writeView(std::string& out, const UIView& view, CGPoint parentO
 // keeps while it lives), role, label, value and state. Containers that group
 // elements (a table, an alert, a sheet) carry a role too.
 void RenderTree::writeAccessibility(std::string& out, const UIView& view, bool isSheet, Context& context) {
-  using kavro::uikit::ViewInternals;
+  using kavro::platform::uikit::ViewInternals;
   const char* role = nullptr;
   std::string label, value;
   UIAccessibilityTraits traits = UIAccessibilityTraitNone;

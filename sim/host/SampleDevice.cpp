@@ -19,7 +19,7 @@
 namespace kavro::sim {
 
 namespace fs = std::filesystem;
-using foundation::FileDescriptor;
+using kavro::platform::foundation::FileDescriptor;
 
 namespace {
 

@@ -49,7 +49,7 @@ void touchUp(ScriptRunner& runner, const ScriptRunner::Line& line) {
 
 void appearance(ScriptRunner& runner, const ScriptRunner::Line& line) {
   if (line[1] != "light" && line[1] != "dark") usage("appearance light|dark");
-  input(runner).setAppearance(line[1] == "dark" ? platform::Appearance::dark : platform::Appearance::light);
+  input(runner).setAppearance(line[1] == "dark" ? kavro::platform::Appearance::dark : kavro::platform::Appearance::light);
 }
 
 void wait(ScriptRunner& runner, const ScriptRunner::Line& line) {

@@ -27,7 +27,7 @@ std::vector<SettingsEntry> installedSettingsEntries() {
     if (file.size() < 7 || file.compare(file.size() - 6, 6, ".plist") != 0) continue;
     std::string error;
     auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(
-        platform::Device::current().resolve(std::string(kEntriesFolder) + "/" + file), &error);
+        kavro::platform::Device::current().resolve(std::string(kEntriesFolder) + "/" + file), &error);
     const PlistValue& entry = plist ? (*plist)["entry"] : PlistValue();
     SettingsEntry parsed{entry["label"].stringOr(""), entry["bundle"].stringOr(""), entry["icon"].stringOr("")};
     if (parsed.label.empty() || parsed.bundleName.empty()) {
@@ -151,7 +151,7 @@ bool SettingsApp::openURL(const std::string& url) {
   if (navigation_->presentedViewController()) navigation_->dismissViewControllerAnimated(false, nullptr);
   navigation_->popToRootViewControllerAnimated(false);
   auto navigation = navigation_;
-  platform::Process::current().mainRunLoop().performSoon(
+  kavro::platform::Process::current().mainRunLoop().performSoon(
       [navigation, page] { navigation->pushViewController(page, false); });
   return true;
 }

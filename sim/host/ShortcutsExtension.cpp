@@ -53,7 +53,7 @@ ShortcutsExtension::ShortcutsExtension() {
 }
 
 ShortcutsExtension::~ShortcutsExtension() {
-  if (platform::Process::currentOrNull())
+  if (kavro::platform::Process::currentOrNull())
     CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
 }
 

@@ -25,7 +25,7 @@ constexpr const char* kRootPageURL = "prefs:root=Kavro";
 // The classes of the platform and the bundle's executable, registered once per program.
 void registerClassesOnce() {
   static bool registered = [] {
-    kavro::platform_support::registerPlatformClasses();
+    kavro::platform::registerPlatformClasses();
     kavro::registerBundleExecutable();
     return true;
   }();
@@ -45,8 +45,8 @@ struct SpringBoardHost {
 Simulator::Simulator(const std::filesystem::path& deviceFolder) {
   prepareDevice(deviceFolder);
   registerClassesOnce();
-  device_ = std::make_unique<platform::Device>(deviceFolder);
-  device_->setRelaunchHandler([this](const platform::RelaunchRequest& request) { handleRelaunch(request); });
+  device_ = std::make_unique<kavro::platform::Device>(deviceFolder);
+  device_->setRelaunchHandler([this](const kavro::platform::RelaunchRequest& request) { handleRelaunch(request); });
   input_ = std::make_unique<Input>(*this);
   readings_ = std::make_unique<Readings>(*this);
   // The home screen starts with the device, so its extension reads the stored
@@ -61,21 +61,21 @@ Simulator::~Simulator() {
   device_.reset();
 }
 
-platform::Process& Simulator::settings() {
-  platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
+kavro::platform::Process& Simulator::settings() {
+  kavro::platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
   settingsApp();
   return process;
 }
 
-platform::Process& Simulator::springboard() {
-  platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
+kavro::platform::Process& Simulator::springboard() {
+  kavro::platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
   springBoardApp();
   return process;
 }
 
 SettingsApp& Simulator::settingsApp() {
-  platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
-  platform::ProcessScope scope(process);
+  kavro::platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
+  kavro::platform::ProcessScope scope(process);
   auto host = process.singleton<SettingsHost>([] { return std::make_shared<SettingsHost>(); });
   if (!host->app) {
     host->app = std::make_unique<SettingsApp>();
@@ -85,8 +85,8 @@ SettingsApp& Simulator::settingsApp() {
 }
 
 SpringBoardApp& Simulator::springBoardApp() {
-  platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
-  platform::ProcessScope scope(process);
+  kavro::platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
+  kavro::platform::ProcessScope scope(process);
   auto host = process.singleton<SpringBoardHost>([] { return std::make_shared<SpringBoardHost>(); });
   if (!host->app) {
     host->app = std::make_unique<SpringBoardApp>();
@@ -100,13 +100,13 @@ SpringBoardApp& Simulator::springBoardApp() {
   return *host->app;
 }
 
-platform::Process& Simulator::frontProcess() {
+kavro::platform::Process& Simulator::frontProcess() {
   return front_ == kSettingsProcess ? settings() : springboard();
 }
 
 std::shared_ptr<UIWindow> Simulator::frontWindow() {
-  platform::Process& process = frontProcess();
-  platform::ProcessScope scope(process);
+  kavro::platform::Process& process = frontProcess();
+  kavro::platform::ProcessScope scope(process);
   return UIApplication::sharedApplication()->keyWindow();
 }
 
@@ -118,7 +118,7 @@ void Simulator::bringToFront(const std::string& process) {
 
 void Simulator::openSettings() {
   SettingsApp& app = settingsApp();
-  platform::Process& process = settings();
+  kavro::platform::Process& process = settings();
   device_->dispatch(process, [&] { app.openURL(kRootPageURL); });
   front_ = kSettingsProcess;
 }
@@ -145,7 +145,7 @@ void Simulator::goHome() {
 std::string Simulator::frontApplication() {
   if (front_ == kSettingsProcess) return kSettingsIdentifier;
   if (!isRunning(kSpringboardProcess)) return "";
-  platform::ProcessScope scope(springboard());
+  kavro::platform::ProcessScope scope(springboard());
   return springBoardApp().homeScreen()->frontApplication();
 }
 
@@ -156,7 +156,7 @@ void Simulator::openPicker(const std::string& key, const std::string& processNam
   } else {
     springBoardApp();
   }
-  platform::Process& process = *device_->process(processName);
+  kavro::platform::Process& process = *device_->process(processName);
   front_ = processName;
   device_->dispatch(process, [&] {
     if (processName == kSpringboardProcess) {
@@ -176,9 +176,9 @@ bool Simulator::back() {
   return popped;
 }
 
-void Simulator::setAppearance(platform::Appearance appearance) { device_->setAppearance(appearance); }
+void Simulator::setAppearance(kavro::platform::Appearance appearance) { device_->setAppearance(appearance); }
 
-kavro::uikit::TouchDriver& Simulator::finger() {
+kavro::platform::uikit::TouchDriver& Simulator::finger() {
   auto window = frontWindow();
   if (!finger_ || fingerProcess_ != front_ || fingerWindow_ != window.get()) {
     if (finger_ && finger_->isTouching()) finger_->cancel();
@@ -196,7 +196,7 @@ std::shared_ptr<UIViewController> Simulator::frontMostController(const std::shar
   return controller;
 }
 
-void Simulator::handleRelaunch(const platform::RelaunchRequest& request) {
+void Simulator::handleRelaunch(const kavro::platform::RelaunchRequest& request) {
   // The home screen restarts at once: everything it held goes.
   if (finger_ && fingerProcess_ == kSpringboardProcess) finger_.reset();
   device_->terminate(kSpringboardProcess);
@@ -204,7 +204,7 @@ void Simulator::handleRelaunch(const platform::RelaunchRequest& request) {
   front_ = kSpringboardProcess;
   // Then the system opens the request's URL in Settings.
   std::string url = request.targetURL;
-  platform::Process& settingsProcess = settings();
+  kavro::platform::Process& settingsProcess = settings();
   settingsProcess.mainRunLoop().performAfter(kRelaunchDelay, [this, url] {
     settingsApp().openURL(url);
     front_ = kSettingsProcess;

@@ -35,7 +35,7 @@ class Simulator {
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
-  platform::Device& device() { return *device_; }
+  kavro::platform::Device& device() { return *device_; }
   // Every input, and every reading of the device.
   Input& input() { return *input_; }
   Readings& readings() { return *readings_; }
@@ -43,15 +43,15 @@ class Simulator {
   static bool isProcessName(const std::string& name) { return name == "settings" || name == "springboard"; }
 
   // The processes, started on first use.
-  platform::Process& settings();
-  platform::Process& springboard();
+  kavro::platform::Process& settings();
+  kavro::platform::Process& springboard();
   SettingsApp& settingsApp();
   SpringBoardApp& springBoardApp();
   bool isRunning(const std::string& process) const { return device_->process(process) != nullptr; }
 
   // The process whose screen is in front, and its key window.
   const std::string& frontProcessName() const { return front_; }
-  platform::Process& frontProcess();
+  kavro::platform::Process& frontProcess();
   std::shared_ptr<UIWindow> frontWindow();
   void bringToFront(const std::string& process);
 
@@ -71,11 +71,11 @@ class Simulator {
   void openPicker(const std::string& key, const std::string& process);
   // Pops the top page of the settings navigation stack; false when there is none.
   bool back();
-  void setAppearance(platform::Appearance appearance);
+  void setAppearance(kavro::platform::Appearance appearance);
 
   // The one finger, on the front-most window: made anew (cancelling a touch in
   // flight) when the front-most window changed since it went down.
-  kavro::uikit::TouchDriver& finger();
+  kavro::platform::uikit::TouchDriver& finger();
   bool isFingerDown() const { return finger_ && finger_->isTouching(); }
 
   // The front-most controller of a process's window: the top of the chain of
@@ -83,13 +83,13 @@ class Simulator {
   static std::shared_ptr<UIViewController> frontMostController(const std::shared_ptr<UIWindow>& window);
 
  private:
-  void handleRelaunch(const platform::RelaunchRequest& request);
+  void handleRelaunch(const kavro::platform::RelaunchRequest& request);
 
-  std::unique_ptr<platform::Device> device_;
+  std::unique_ptr<kavro::platform::Device> device_;
   std::unique_ptr<Input> input_;
   std::unique_ptr<Readings> readings_;
   std::string front_ = "springboard";
-  std::optional<kavro::uikit::TouchDriver> finger_;
+  std::optional<kavro::platform::uikit::TouchDriver> finger_;
   std::string fingerProcess_;
   UIWindow* fingerWindow_ = nullptr;
 };

@@ -216,8 +216,8 @@ void checkTypedText(const std::string& text) {
 
 std::string symbolsJson() {
   json symbols = json::object();
-  for (auto& name : kavro::uikit::systemSymbolNames())
-    if (auto artwork = kavro::uikit::systemSymbolArtwork(name))
+  for (auto& name : kavro::platform::uikit::systemSymbolNames())
+    if (auto artwork = kavro::platform::uikit::systemSymbolArtwork(name))
       symbols[name] = json::array({artwork->width, artwork->height, artwork->svgPath});
   return symbols.dump();
 }
@@ -281,7 +281,7 @@ void applyWheel(LiveDevice& live, const json& body, Input::Owner) {
 
 void applyAppearance(LiveDevice& live, const json& body, Input::Owner) {
   bool dark = stringField(body, "appearance", {"light", "dark"}) == "dark";
-  live.input().setAppearance(dark ? platform::Appearance::dark : platform::Appearance::light);
+  live.input().setAppearance(dark ? kavro::platform::Appearance::dark : kavro::platform::Appearance::light);
 }
 
 void applyOpen(LiveDevice& live, const json& body, Input::Owner) {

@@ -43,13 +43,13 @@ bool same(const PlistValue& a, const PlistValue& b) {
 }
 
 bool holdsInvalidText(const PlistValue& value) {
-  if (const std::string* text = value.asString()) return !kavro::foundation::isValidUtf8(*text);
+  if (const std::string* text = value.asString()) return !kavro::platform::foundation::isValidUtf8(*text);
   if (const auto* array = value.asArray())
     for (const auto& element : *array)
       if (holdsInvalidText(element)) return true;
   if (const auto* dictionary = value.asDictionary())
     for (const auto& [key, element] : *dictionary)
-      if (!kavro::foundation::isValidUtf8(key) || holdsInvalidText(element)) return true;
+      if (!kavro::platform::foundation::isValidUtf8(key) || holdsInvalidText(element)) return true;
   return false;
 }
 

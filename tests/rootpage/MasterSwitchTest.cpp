@@ -77,7 +77,7 @@ TEST_F(MasterSwitchTest, ReappearanceShowsTheStoredValueWithoutAnimationOrWrite)
     store(value, "enabled");
     auto written = std::filesystem::last_write_time(file);
     navigation->popViewControllerAnimated(true);
-    EXPECT_EQ(uikit::ViewInternals::presentationFrame(*control->switchThumb()).origin.x, value ? 19 : 0);
+    EXPECT_EQ(kavro::platform::uikit::ViewInternals::presentationFrame(*control->switchThumb()).origin.x, value ? 19 : 0);
     wait(1);
     expectShownAndStored(value);
     EXPECT_EQ(std::filesystem::last_write_time(file), written);

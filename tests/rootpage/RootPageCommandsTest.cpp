@@ -63,7 +63,7 @@ TEST_F(RootPageCommandsTest, ApplyAsksAndThenRequestsTheRelaunch) {
 }
 
 TEST_F(RootPageCommandsTest, GuideShowsItsTextsAndClosesByButtonOrSwipe) {
-  device().setAppearance(platform::Appearance::dark);
+  device().setAppearance(kavro::platform::Appearance::dark);
   markEvents();
   tap(page->info()->customView());
   wait(1);

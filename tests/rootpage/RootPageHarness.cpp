@@ -12,14 +12,14 @@
 namespace kavro::test {
 
 RootPageTest::RootPageTest() {
-  platform_support::registerPlatformClasses();
+  kavro::platform::registerPlatformClasses();
   registerBundleExecutable();
   // The bundle's files, as the simulator installs them from resources/.
   std::filesystem::path bundle = device().resolve(kBundlePath);
   std::filesystem::create_directories(bundle);
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(KAVRO_SOURCE_DIR) / "resources"))
     std::filesystem::copy_file(entry.path(), bundle / entry.path().filename());
-  device().setRelaunchHandler([this](const platform::RelaunchRequest& request) { relaunches.push_back(request); });
+  device().setRelaunchHandler([this](const kavro::platform::RelaunchRequest& request) { relaunches.push_back(request); });
   window = alloc<UIWindow>()->init();
   navigation = alloc<UINavigationController>()->initWithRootViewController(alloc<UIViewController>()->init());
   window->setRootViewController(navigation);
@@ -71,7 +71,7 @@ void RootPageTest::tapRow(long section, long row) {
 int RootPageTest::feedbackSounds() {
   int count = 0;
   for (const auto& event : device().eventsAfter(mark_))
-    count += event.event == "sound" && *event.field("id") == platform::DeviceEvent::Field(std::int64_t{1519});
+    count += event.event == "sound" && *event.field("id") == kavro::platform::DeviceEvent::Field(std::int64_t{1519});
   return count;
 }
 

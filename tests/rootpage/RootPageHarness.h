@@ -38,9 +38,9 @@ class RootPageTest : public DeviceTest {
 
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UINavigationController> navigation;
-  std::optional<uikit::TouchDriver> finger;
+  std::optional<kavro::platform::uikit::TouchDriver> finger;
   std::shared_ptr<KavroRootListController> page;
-  std::vector<platform::RelaunchRequest> relaunches;
+  std::vector<kavro::platform::RelaunchRequest> relaunches;
 
  private:
   std::uint64_t mark_ = 0;

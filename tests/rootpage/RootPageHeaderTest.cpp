@@ -23,9 +23,9 @@ TEST_F(RootPageHeaderTest, HeaderFollowsTheAppearanceHoldsTheSwitchAndTintsTheWi
   EXPECT_EQ(picture(), "constellation-light.png");
   auto cell = page->table()->cellForRowAtIndexPath({0, 0});
   cell->textLabel()->setText("marked");  // a reload would give the row its title back
-  device().setAppearance(platform::Appearance::dark);
+  device().setAppearance(kavro::platform::Appearance::dark);
   EXPECT_EQ(picture(), "constellation-dark.png");
-  device().setAppearance(platform::Appearance::light);
+  device().setAppearance(kavro::platform::Appearance::light);
   EXPECT_EQ(picture(), "constellation-light.png");
   EXPECT_EQ(cell->textLabel()->text(), "marked");
 

@@ -23,7 +23,7 @@ class LifecycleTest : public PickerTest {
     return count;
   }
   std::string windowTint() {
-    auto tint = kavro::uikit::ViewInternals::ownTintColor(*UIApplication::sharedApplication()->keyWindow());
+    auto tint = kavro::platform::uikit::ViewInternals::ownTintColor(*UIApplication::sharedApplication()->keyWindow());
     return tint ? tint->hexString(UIUserInterfaceStyleLight) : "none";
   }
 };
@@ -37,7 +37,7 @@ TEST_F(LifecycleTest, InSettingsClosingPostsNothingAndKeepsThePageTint) {
 }
 
 TEST_F(LifecycleTest, InTheHomeScreenClosingPostsOnceAfterTheDismissal) {
-  platform::ProcessScope scope(springboard());
+  kavro::platform::ProcessScope scope(springboard());
   openPicker("com.example.a");
   EXPECT_EQ(windowTint(), "#6B63C2FF");
   auto& runLoop = springboard().mainRunLoop();
@@ -60,7 +60,7 @@ TEST_F(LifecycleTest, PickersInBothProcessesSeeEachOthersWrites) {
   auto settingsWindow = window;
   tapRow(1, 0);  // Alpha, from Settings
   {
-    platform::ProcessScope scope(springboard());
+    kavro::platform::ProcessScope scope(springboard());
     window = nullptr;
     openPicker("shared");
     EXPECT_EQ(rowTexts(0), (std::vector<std::string>{"Alpha"}));

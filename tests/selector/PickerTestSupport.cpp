@@ -60,7 +60,7 @@ void PickerTest::tapRow(long section, long row) {
   window->layoutIfNeeded();
   auto cell = table->cellForRowAtIndexPath({section, row});
   ASSERT_TRUE(cell) << "row " << section << "," << row << " has no cell";
-  kavro::uikit::TouchDriver(platform::Process::current(), window).tap(center(*cell));
+  kavro::platform::uikit::TouchDriver(kavro::platform::Process::current(), window).tap(center(*cell));
   window->layoutIfNeeded();
 }
 
@@ -72,7 +72,7 @@ void PickerTest::tapButton(const std::string& label) {
       if (!button) continue;
       auto image = button->currentBackgroundImage();
       if (button->currentTitle() == label || (image && image->symbolName() == label)) {
-        kavro::uikit::TouchDriver(platform::Process::current(), window).tap(center(*button));
+        kavro::platform::uikit::TouchDriver(kavro::platform::Process::current(), window).tap(center(*button));
         window->layoutIfNeeded();
         return;
       }
@@ -88,7 +88,7 @@ void PickerTest::swipeRow(long section, long row) {
   auto cell = table->cellForRowAtIndexPath({section, row});
   ASSERT_TRUE(cell);
   CGRect frame = cell->frameInWindow();
-  kavro::uikit::TouchDriver finger(platform::Process::current(), window);
+  kavro::platform::uikit::TouchDriver finger(kavro::platform::Process::current(), window);
   finger.down({CGRectGetMaxX(frame) - 10, CGRectGetMidY(frame)});
   for (int i = 0; i < 6; ++i) finger.move(-55, 0);
   finger.up();

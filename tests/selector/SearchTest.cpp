@@ -29,7 +29,7 @@ class SearchTest : public PickerTest {
   void tapCancel() {
     window->layoutIfNeeded();
     CGRect frame = searchBar->cancelButton()->frameInWindow();
-    kavro::uikit::TouchDriver(settings(), window).tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});
+    kavro::platform::uikit::TouchDriver(settings(), window).tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});
   }
   std::shared_ptr<UISearchBar> searchBar;
   using Names = std::vector<std::string>;

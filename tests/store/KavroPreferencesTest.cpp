@@ -70,14 +70,14 @@ TEST_F(KavroPreferencesTest, TheFullResetEmptiesTheDomainForEveryProcess) {
   store(PlistValue::Array{"com.apple.Music"}, kBlacklistKey);
   // The home screen's picker wrote a list the settings process has not read yet.
   {
-    platform::ProcessScope inSpringboard(springboard());
+    kavro::platform::ProcessScope inSpringboard(springboard());
     store(PlistValue::Array{"com.apple.Music"}, "com.apple.camera");
   }
   removeDomain();
   EXPECT_FALSE(preferencesFileExists());
   EXPECT_FALSE(readEnabled());
   EXPECT_EQ(KavroIdentifierList::read(kBlacklistKey).count(), 0);
-  platform::ProcessScope inSpringboard(springboard());
+  kavro::platform::ProcessScope inSpringboard(springboard());
   EXPECT_EQ(KavroIdentifierList::read("com.apple.camera").count(), 0);
 }
 

@@ -33,7 +33,7 @@ TemporaryFolder::~TemporaryFolder() {
 }
 
 DeviceTest::DeviceTest() {
-  device_ = std::make_unique<platform::Device>(folder_.path() / "device");
+  device_ = std::make_unique<kavro::platform::Device>(folder_.path() / "device");
   settings_ = &device_->launch("settings", "com.apple.Preferences");
   scope_.emplace(*settings_);
 }
@@ -43,7 +43,7 @@ DeviceTest::~DeviceTest() {
   device_.reset();
 }
 
-platform::Process& DeviceTest::springboard() {
+kavro::platform::Process& DeviceTest::springboard() {
   return device_->launch("springboard", "com.apple.springboard");
 }
 

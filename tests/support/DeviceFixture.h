@@ -37,19 +37,19 @@ class DeviceTest : public ::testing::Test {
   DeviceTest();
   ~DeviceTest() override;
 
-  platform::Device& device() { return *device_; }
-  platform::Process& settings() { return *settings_; }
+  kavro::platform::Device& device() { return *device_; }
+  kavro::platform::Process& settings() { return *settings_; }
   // Starts (or returns) the home-screen process.
-  platform::Process& springboard();
+  kavro::platform::Process& springboard();
   const std::filesystem::path& root() const { return folder_.path(); }
   // Advances the virtual clock.
   void wait(double seconds) { device_->advance(seconds); }
 
  private:
   TemporaryFolder folder_;
-  std::unique_ptr<platform::Device> device_;
-  platform::Process* settings_ = nullptr;
-  std::optional<platform::ProcessScope> scope_;
+  std::unique_ptr<kavro::platform::Device> device_;
+  kavro::platform::Process* settings_ = nullptr;
+  std::optional<kavro::platform::ProcessScope> scope_;
 };
 
 }  // namespace kavro::test

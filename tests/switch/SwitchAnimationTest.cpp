@@ -116,7 +116,7 @@ TEST_F(SwitchAnimationTest, OverlappingChangesEachFlipAtTheirOwnOvershootAndTheF
   // The first settle completion turns touches back on while the second still runs.
   waitUntil(0.35 + kJustAfter);
   EXPECT_TRUE(switchControl->isUserInteractionEnabled());
-  EXPECT_TRUE(uikit::ViewInternals::isAnimating(*switchControl->switchThumb()));
+  EXPECT_TRUE(kavro::platform::uikit::ViewInternals::isAnimating(*switchControl->switchThumb()));
   waitUntil(0.45 + kJustAfter);
   EXPECT_FALSE(switchControl->isOn());
   EXPECT_EQ(shownThumbX(), 0);
@@ -137,7 +137,7 @@ TEST_F(SwitchAnimationTest, DisabledSwitchFadesToDisabledColoursAndStillToggles)
   EXPECT_TRUE(UIColorEqual(switchControl->track()->backgroundColor(),
                            switchControl->trackDisabledTintColor()));
   waitUntil(0.05);
-  auto halfway = uikit::ViewInternals::presentationBackgroundColor(*thumb, UIUserInterfaceStyleLight);
+  auto halfway = kavro::platform::uikit::ViewInternals::presentationBackgroundColor(*thumb, UIUserInterfaceStyleLight);
   ASSERT_TRUE(halfway);
   EXPECT_NEAR(halfway->red, (onColour.red + disabled.red) / 2, 1e-6);
   EXPECT_NEAR(halfway->blue, (onColour.blue + disabled.blue) / 2, 1e-6);

@@ -49,7 +49,7 @@ class SwitchTest : public DeviceTest {
   // The thumb's frame x: the model value, and the value drawn now.
   double thumbX() const { return switchControl->switchThumb()->frame().origin.x; }
   double shownThumbX() const {
-    return uikit::ViewInternals::presentationFrame(*switchControl->switchThumb()).origin.x;
+    return kavro::platform::uikit::ViewInternals::presentationFrame(*switchControl->switchThumb()).origin.x;
   }
   // Window points: the thumb's centre, and a point of the track at the end away
   // from the thumb.
@@ -61,7 +61,7 @@ class SwitchTest : public DeviceTest {
   void markStart() { start = device().now(); }
 
   std::shared_ptr<UIWindow> window;
-  std::optional<uikit::TouchDriver> finger;
+  std::optional<kavro::platform::uikit::TouchDriver> finger;
   std::shared_ptr<KavroSwitch> switchControl;
   std::shared_ptr<ActionRecorder> valueChanged;
   std::shared_ptr<DelegateRecorder> delegate;

@@ -17,7 +17,7 @@ namespace kavro::artwork {
 namespace {
 
 using namespace shapes;
-using Points = std::vector<uikit::SymbolPoint>;
+using Points = std::vector<kavro::platform::uikit::SymbolPoint>;
 
 const Color kWhite{1, 1, 1, 1};
 const Color kBlack = Color::rgb(0.06, 0.06, 0.07);

@@ -54,7 +54,7 @@ void Canvas::blend(int x, int y, const Color& color, double coverage) {
   pixel.alpha = static_cast<float>(alpha + pixel.alpha * keep);
 }
 
-void Canvas::fill(const std::vector<uikit::SymbolContour>& contours, FillRule rule,
+void Canvas::fill(const std::vector<kavro::platform::uikit::SymbolContour>& contours, FillRule rule,
                   const Paint& paint) {
   std::vector<Edge> edges;
   double top = height_, bottom = 0, left = width_, right = 0;
@@ -125,7 +125,7 @@ void Canvas::fill(const std::vector<uikit::SymbolContour>& contours, FillRule ru
   }
 }
 
-void Canvas::fill(const std::vector<uikit::SymbolContour>& contours, FillRule rule,
+void Canvas::fill(const std::vector<kavro::platform::uikit::SymbolContour>& contours, FillRule rule,
                   const Color& color) {
   fill(contours, rule, [&](double, double) { return color; });
 }
@@ -133,7 +133,7 @@ void Canvas::fill(const std::vector<uikit::SymbolContour>& contours, FillRule ru
 void Canvas::fillPath(const std::string& svgPath, const Placement& placement, FillRule rule,
                       const Paint& paint) {
   std::string error;
-  auto contours = uikit::flattenSymbolPath(svgPath, 0.25 / std::max(placement.scale, 1e-3), &error);
+  auto contours = kavro::platform::uikit::flattenSymbolPath(svgPath, 0.25 / std::max(placement.scale, 1e-3), &error);
   if (!contours) throw std::runtime_error("bad path data (" + error + "): " + svgPath);
   for (auto& contour : *contours) {
     for (auto& point : contour) {
@@ -330,7 +330,7 @@ class PathText {
   std::string text_;
 };
 
-double signedArea(const std::vector<uikit::SymbolPoint>& points) {
+double signedArea(const std::vector<kavro::platform::uikit::SymbolPoint>& points) {
   double area = 0;
   for (std::size_t i = 0; i < points.size(); ++i) {
     const auto& a = points[i];
@@ -378,8 +378,8 @@ std::string roundedRect(double x, double y, double width, double height, double 
   return path.command('Z').str();
 }
 
-std::string polygon(const std::vector<uikit::SymbolPoint>& points, bool clockwise) {
-  std::vector<uikit::SymbolPoint> ordered = points;
+std::string polygon(const std::vector<kavro::platform::uikit::SymbolPoint>& points, bool clockwise) {
+  std::vector<kavro::platform::uikit::SymbolPoint> ordered = points;
   if ((signedArea(ordered) > 0) != clockwise) std::reverse(ordered.begin(), ordered.end());
   PathText path;
   for (std::size_t i = 0; i < ordered.size(); ++i) {
@@ -390,7 +390,7 @@ std::string polygon(const std::vector<uikit::SymbolPoint>& points, bool clockwis
 
 std::string rotatedEllipse(double cx, double cy, double rx, double ry, double degrees,
                            bool clockwise) {
-  std::vector<uikit::SymbolPoint> points;
+  std::vector<kavro::platform::uikit::SymbolPoint> points;
   double angle = degrees * std::numbers::pi / 180, c = std::cos(angle), s = std::sin(angle);
   for (int i = 0; i < 72; ++i) {
     double t = i * 2 * std::numbers::pi / 72;
@@ -400,7 +400,7 @@ std::string rotatedEllipse(double cx, double cy, double rx, double ry, double de
   return polygon(points, clockwise);
 }
 
-std::string stroke(const std::vector<uikit::SymbolPoint>& points, double width) {
+std::string stroke(const std::vector<kavro::platform::uikit::SymbolPoint>& points, double width) {
   std::string path;
   double half = width / 2;
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {

@@ -42,8 +42,8 @@ class Canvas {
   int height() const { return height_; }
 
   // Polygons in canvas pixels.
-  void fill(const std::vector<uikit::SymbolContour>& contours, FillRule rule, const Paint& paint);
-  void fill(const std::vector<uikit::SymbolContour>& contours, FillRule rule, const Color& color);
+  void fill(const std::vector<kavro::platform::uikit::SymbolContour>& contours, FillRule rule, const Paint& paint);
+  void fill(const std::vector<kavro::platform::uikit::SymbolContour>& contours, FillRule rule, const Color& color);
   // SVG path data in a 0...100 view box, placed on the canvas. Throws on malformed data.
   void fillPath(const std::string& svgPath, const Placement& placement, FillRule rule,
                 const Paint& paint);
@@ -105,11 +105,11 @@ std::string roundedRect(double x, double y, double width, double height, double 
                         bool clockwise = true);
 // Every contour helper winds clockwise on screen unless asked otherwise; a contour
 // wound the other way inside another one is a hole under either fill rule.
-std::string polygon(const std::vector<uikit::SymbolPoint>& points, bool clockwise = true);
+std::string polygon(const std::vector<kavro::platform::uikit::SymbolPoint>& points, bool clockwise = true);
 std::string rotatedEllipse(double cx, double cy, double rx, double ry, double degrees,
                            bool clockwise = true);
 // A band of `width` along a polyline, with round joints and ends (fill non-zero).
-std::string stroke(const std::vector<uikit::SymbolPoint>& points, double width);
+std::string stroke(const std::vector<kavro::platform::uikit::SymbolPoint>& points, double width);
 // A band along a circular arc (angles in degrees, clockwise on screen from +x).
 std::string arcBand(double cx, double cy, double radius, double width, double fromDegrees,
                     double toDegrees);

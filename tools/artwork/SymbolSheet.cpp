@@ -14,7 +14,7 @@ constexpr int kCell = 180;
 const Color kTint = Color::rgb(0.42, 0.39, 0.76);
 
 // Draws one symbol with its box `scale` pixels per point, its top left at (x, y).
-void drawSymbol(Canvas& canvas, const uikit::SymbolArtwork& symbol, double x, double y,
+void drawSymbol(Canvas& canvas, const kavro::platform::uikit::SymbolArtwork& symbol, double x, double y,
                 double scale, bool showBox) {
   double width = symbol.width * scale, height = symbol.height * scale;
   if (showBox) {
@@ -29,11 +29,11 @@ void drawSymbol(Canvas& canvas, const uikit::SymbolArtwork& symbol, double x, do
 }  // namespace
 
 Canvas drawSymbolSheet() {
-  auto names = uikit::systemSymbolNames();
+  auto names = kavro::platform::uikit::systemSymbolNames();
   int rows = static_cast<int>((names.size() + kColumns - 1) / kColumns);
   Canvas canvas(kColumns * kCell, rows * kCell);
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const uikit::SymbolArtwork* symbol = uikit::systemSymbolArtwork(names[i]);
+    const kavro::platform::uikit::SymbolArtwork* symbol = kavro::platform::uikit::systemSymbolArtwork(names[i]);
     double left = static_cast<double>(i % kColumns) * kCell;
     double top = static_cast<double>(i / kColumns) * kCell;
     double large = 5.5;

@@ -64,7 +64,7 @@ class PlistValueGenerator {
     for (int n = pick(3) + 1; n > 0; --n) pool += kPools[pick(7)];
     if (!options_.forXml && pick(10) == 0) pool.push_back(U'\0');
     std::string out;
-    for (int n = countOf({0, 1, 3, 8, 14, 15, 16, 40}); n > 0; --n) kavro::foundation::appendUtf8(out, pool[static_cast<std::size_t>(pick(static_cast<int>(pool.size())))]);
+    for (int n = countOf({0, 1, 3, 8, 14, 15, 16, 40}); n > 0; --n) kavro::platform::foundation::appendUtf8(out, pool[static_cast<std::size_t>(pick(static_cast<int>(pool.size())))]);
     return out;
   }
 

@@ -221,13 +221,13 @@ TEST_F(StandardUserDefaults, EachProcessHasItsOwnObjectOverTheDevicesFolder) {
   EXPECT_EQ(bytes, readFile(device().resolve(path)));
   EXPECT_FALSE(fileManager->contentsAtPath("/var/jb/missing", bytes));
 
-  platform::ProcessScope inSpringboard(springboard());
+  kavro::platform::ProcessScope inSpringboard(springboard());
   EXPECT_NE(NSUserDefaults::standardUserDefaults(), settingsDefaults);
   EXPECT_NE(NSFileManager::defaultManager(), fileManager);
   EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("blacklist", kDomain),
             PlistValue(PlistValue::Array{"com.apple.Music"}));
   ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(false, "enabled", kDomain));
-  platform::ProcessScope backInSettings(settings());
+  kavro::platform::ProcessScope backInSettings(settings());
   EXPECT_EQ(settingsDefaults->objectForKey("enabled", kDomain), PlistValue(false));
 }
 

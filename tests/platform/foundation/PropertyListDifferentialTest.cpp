@@ -18,7 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kavro::foundation::PreferenceDomainStore;
+using kavro::platform::foundation::PreferenceDomainStore;
 using kavro::test::canonical;
 using kavro::test::PlistValueGenerator;
 using nlohmann::json;

@@ -11,7 +11,7 @@
 namespace kavro::test {
 namespace {
 
-using mobilecoreservices::ApplicationCatalogue;
+using kavro::platform::mobilecoreservices::ApplicationCatalogue;
 
 std::vector<std::string> identifiers(const std::vector<std::shared_ptr<LSApplicationProxy>>& proxies) {
   std::vector<std::string> result;
@@ -189,7 +189,7 @@ TEST_F(EnumerationTest, AnInfoPlistRewrittenInPlaceAtOnceIsReadAgain) {
 TEST_F(EnumerationTest, WorkspaceIsOnePerProcess) {
   auto workspace = LSApplicationWorkspace::defaultWorkspace();
   EXPECT_EQ(LSApplicationWorkspace::defaultWorkspace(), workspace);
-  platform::ProcessScope inSpringboard(springboard());
+  kavro::platform::ProcessScope inSpringboard(springboard());
   EXPECT_NE(LSApplicationWorkspace::defaultWorkspace(), workspace);
 }
 

@@ -13,8 +13,8 @@
 namespace kavro::test {
 namespace {
 
-using mobilecoreservices::placeholderColour;
-using mobilecoreservices::RGBColour;
+using kavro::platform::mobilecoreservices::placeholderColour;
+using kavro::platform::mobilecoreservices::RGBColour;
 
 struct Pixels {
   std::uint32_t side = 0;
@@ -43,8 +43,8 @@ Pixels decode(const std::shared_ptr<UIImage>& image) {
 
 class IconTest : public ApplicationsTest {
  protected:
-  IconTest() { mobilecoreservices::registerApplicationIcons(); }
-  ~IconTest() override { mobilecoreservices::registerApplicationIcons(); }
+  IconTest() { kavro::platform::mobilecoreservices::registerApplicationIcons(); }
+  ~IconTest() override { kavro::platform::mobilecoreservices::registerApplicationIcons(); }
 
   static std::shared_ptr<UIImage> icon(const std::string& identifier, int format = 1, CGFloat scale = 3) {
     return UIImage::_applicationIconImageForBundleIdentifier(identifier, format, scale);
@@ -119,7 +119,7 @@ TEST_F(IconTest, PlaceholdersAreTheSameForAnIdentifierAndDifferAcrossIdentifiers
   EXPECT_NE(placeholderColour("com.example.one"), placeholderColour("com.example.two"));
   EXPECT_NE(first, second);
   {
-    platform::ProcessScope inSpringboard(springboard());
+    kavro::platform::ProcessScope inSpringboard(springboard());
     EXPECT_EQ(bytesOf(icon("com.example.one")), first) << "the same in another process";
   }
   // Fixed by the identifier alone, not by the run or the machine.

@@ -50,7 +50,7 @@ TEST_F(LookupTest, LookUpsFollowInstallationsRemovalsAndChangedIdentifiers) {
 
 TEST_F(LookupTest, SettledLookUpsCostNoParsingAndStillSeeNewApplications) {
   settleFileClock();
-  auto& catalogue = mobilecoreservices::ApplicationCatalogue::current();
+  auto& catalogue = kavro::platform::mobilecoreservices::ApplicationCatalogue::current();
   installSystem("One.app", "one", "One");
   EXPECT_TRUE(LSApplicationProxy::applicationProxyForIdentifier("one")->isInstalled());
   EXPECT_FALSE(LSApplicationProxy::applicationProxyForIdentifier("two")->isInstalled());
@@ -70,7 +70,7 @@ TEST_F(LookupTest, SettledLookUpsCostNoParsingAndStillSeeNewApplications) {
 TEST_F(LookupTest, EachProcessReadsTheSameDevice) {
   installSystem("Shared.app", "shared", "Shared");
   EXPECT_TRUE(LSApplicationProxy::applicationProxyForIdentifier("shared")->isInstalled());
-  platform::ProcessScope inSpringboard(springboard());
+  kavro::platform::ProcessScope inSpringboard(springboard());
   EXPECT_EQ(LSApplicationProxy::applicationProxyForIdentifier("shared")->localizedName(), "Shared");
   EXPECT_EQ(LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications().size(), 1u);
 }

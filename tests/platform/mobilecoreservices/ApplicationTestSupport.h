@@ -22,7 +22,7 @@ class ApplicationsTest : public DeviceTest {
  protected:
   using Dictionary = PlistValue::Dictionary;
 
-  ~ApplicationsTest() override { mobilecoreservices::setFileClockForTesting(nullptr); }
+  ~ApplicationsTest() override { kavro::platform::mobilecoreservices::setFileClockForTesting(nullptr); }
 
   // DEVICE + an iOS path.
   std::filesystem::path hostPath(const std::string& iosPath) { return device().resolve(iosPath); }
@@ -74,13 +74,13 @@ class ApplicationsTest : public DeviceTest {
   }
   // A valid PNG, `side` pixels square; different seeds give different pixels.
   static std::vector<std::uint8_t> png(std::uint32_t side, const std::string& seed = "icon") {
-    return mobilecoreservices::drawPlaceholderIcon(seed, side);
+    return kavro::platform::mobilecoreservices::drawPlaceholderIcon(seed, side);
   }
 
   // Makes every file reading count as settled, as it would be a tick of the file
   // clock later, so that the caches serve what has not changed.
   static void settleFileClock() {
-    mobilecoreservices::setFileClockForTesting([] { return timespec{4'000'000'000, 0}; });
+    kavro::platform::mobilecoreservices::setFileClockForTesting([] { return timespec{4'000'000'000, 0}; });
   }
 };
 

@@ -32,9 +32,9 @@ std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path) {
 
 // Only reads the sample: the device is pointed at the folder in the source tree.
 TEST(SampleDeviceApplicationsTest, ListsEveryReadableApplicationWithNamesTagsAndIcons) {
-  platform::Device device(kSampleDevice);
-  platform::ProcessScope inSettings(device.launch("settings", "com.apple.Preferences"));
-  mobilecoreservices::registerApplicationIcons();
+  kavro::platform::Device device(kSampleDevice);
+  kavro::platform::ProcessScope inSettings(device.launch("settings", "com.apple.Preferences"));
+  kavro::platform::mobilecoreservices::registerApplicationIcons();
 
   testing::internal::CaptureStderr();
   auto applications = LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();

@@ -42,7 +42,7 @@ void TestSubtitleCell::refreshCellContentsWithSpecifier(const std::shared_ptr<PS
 }
 
 PreferencesTest::PreferencesTest() {
-  kavro::preferences::registerPreferencesClasses();
+  kavro::platform::preferences::registerPreferencesClasses();
   NSBundle::registerLoader("PreferencesTest", [] {
     return std::vector<const Class*>{TestListController::classObject(), TestSubtitleCell::classObject(),
                                      TestOnOffControl::classObject(), TestOnOffCell::classObject()};

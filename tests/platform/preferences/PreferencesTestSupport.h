@@ -33,7 +33,7 @@ class TestSubtitleCell : public PSTableCell {
 
 // An on/off control that is no UISwitch, and a switch cell that uses it. Like the
 // bundle's switch, it announces every change of state, also one made by code.
-class TestOnOffControl : public UIControl, public kavro::uikit::OnOffControl {
+class TestOnOffControl : public UIControl, public kavro::platform::uikit::OnOffControl {
   KAVRO_OBJC_CLASS(TestOnOffControl)
  public:
   bool isOn() const override { return on; }

@@ -90,7 +90,7 @@ TEST_F(RowTapsTest, TapsThroughTheWindowReachRowsAndSwitches) {
   window->makeKeyAndVisible();
   wait(1);
   window->layoutIfNeeded();
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   auto centre = [](const std::shared_ptr<UIView>& view) {
     CGRect frame = view->frameInWindow();
     return CGPoint{CGRectGetMidX(frame), CGRectGetMidY(frame)};

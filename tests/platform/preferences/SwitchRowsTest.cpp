@@ -18,18 +18,18 @@ class SwitchRowsTest : public PreferencesTest {
   std::shared_ptr<NSUserDefaults> defaults() { return NSUserDefaults::standardUserDefaults(); }
   long notifications() {
     return std::count_if(device().events().begin(), device().events().end(),
-                         [](const platform::DeviceEvent& event) { return event.event == "notify"; });
+                         [](const kavro::platform::DeviceEvent& event) { return event.event == "notify"; });
   }
   std::shared_ptr<UIControl> controlAt(long row) {
     auto cell = std::dynamic_pointer_cast<PSSwitchTableCell>(page->table()->cellForRowAtIndexPath({0, row}));
     return cell ? cell->control() : nullptr;
   }
-  bool isOn(long row) { return dynamic_cast<kavro::uikit::OnOffControl&>(*controlAt(row)).isOn(); }
+  bool isOn(long row) { return dynamic_cast<kavro::platform::uikit::OnOffControl&>(*controlAt(row)).isOn(); }
   // A person flips the control: its state changes and it says so.
   void flip(long row) {
     auto control = controlAt(row);
     bool announces = std::dynamic_pointer_cast<TestOnOffControl>(control) != nullptr;
-    dynamic_cast<kavro::uikit::OnOffControl&>(*control).setOn(!isOn(row), false);
+    dynamic_cast<kavro::platform::uikit::OnOffControl&>(*control).setOn(!isOn(row), false);
     if (!announces) control->sendActionsForControlEvents(UIControlEventValueChanged);
   }
   std::shared_ptr<TestListController> page;

@@ -19,8 +19,8 @@
 namespace {
 
 using kavro::test::DeviceTest;
-using kavro::uikit::MaterialInternals;
-using kavro::uikit::ViewInternals;
+using kavro::platform::uikit::MaterialInternals;
+using kavro::platform::uikit::ViewInternals;
 
 class AccessibilityTest : public DeviceTest {};
 
@@ -124,14 +124,14 @@ TEST_F(MaterialTest, ADarkBackdropShowsThePageItBacksDarkInEitherAppearance) {
   EXPECT_GT(UIColor::secondaryLabelColor()->rgba(styleOf(label)).red, 0.8);
 
   // The appearance changes; the page over the material does not, and hears nothing.
-  device().setAppearance(platform::Appearance::dark);
-  device().setAppearance(platform::Appearance::light);
+  device().setAppearance(kavro::platform::Appearance::dark);
+  device().setAppearance(kavro::platform::Appearance::light);
   EXPECT_EQ(watcher->changes, 0);
   EXPECT_EQ(styleOf(label), UIUserInterfaceStyleDark);
 
   backdrop->removeFromSuperview();
   EXPECT_EQ(styleOf(label), UIUserInterfaceStyleLight) << "without the backdrop the page follows the appearance";
-  device().setAppearance(platform::Appearance::dark);
+  device().setAppearance(kavro::platform::Appearance::dark);
   EXPECT_EQ(watcher->changes, 1);
   EXPECT_EQ(styleOf(label), UIUserInterfaceStyleDark);
 }

@@ -120,7 +120,7 @@ TEST_F(AlertControllerTest, ADisabledActionIgnoresTapsAndASecondPickIsIgnored) {
   root->presentViewController(alert, false, nullptr);
   wait(1);
   window->layoutIfNeeded();
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   auto tapOn = [&](std::size_t index) {
     CGRect frame = button(alert, index);
     finger.tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});

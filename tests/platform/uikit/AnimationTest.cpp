@@ -16,7 +16,7 @@ namespace {
 class AnimationTest : public DeviceTest {
  protected:
   std::shared_ptr<UIView> makeView() { return alloc<UIView>()->initWithFrame(CGRectMake(0, 0, 10, 10)); }
-  static double shownX(const UIView& view) { return uikit::ViewInternals::presentationFrame(view).origin.x; }
+  static double shownX(const UIView& view) { return kavro::platform::uikit::ViewInternals::presentationFrame(view).origin.x; }
   static void moveTo(const std::shared_ptr<UIView>& view, CGFloat x) {
     view->setFrame(CGRectMake(x, 0, 10, 10));
   }
@@ -32,8 +32,8 @@ TEST_F(AnimationTest, ModelChangesAtOnceAndPresentationEasesInAndOutAfterTheDela
   UIView::animateWithDuration(1.0, 0.5, 0, [&] { moveTo(view, 100); }, nullptr);
   EXPECT_EQ(view->frame().origin.x, 100);
   EXPECT_EQ(shownX(*view), 0);
-  EXPECT_TRUE(uikit::ViewInternals::isAnimating(*view));
-  EXPECT_EQ(uikit::ViewInternals::animationsEndTime(*view), 1.5);
+  EXPECT_TRUE(kavro::platform::uikit::ViewInternals::isAnimating(*view));
+  EXPECT_EQ(kavro::platform::uikit::ViewInternals::animationsEndTime(*view), 1.5);
 
   wait(0.5);
   EXPECT_NEAR(shownX(*view), 0, 1e-9);
@@ -49,7 +49,7 @@ TEST_F(AnimationTest, ModelChangesAtOnceAndPresentationEasesInAndOutAfterTheDela
   EXPECT_NEAR(quarter + threeQuarters, 100, 1e-6);
   wait(0.25);
   EXPECT_EQ(shownX(*view), 100);
-  EXPECT_FALSE(uikit::ViewInternals::isAnimating(*view));
+  EXPECT_FALSE(kavro::platform::uikit::ViewInternals::isAnimating(*view));
 
   // The linear curve, for comparison, and a new animation starting from what shows.
   UIView::animateWithDuration(1.0, 0, UIViewAnimationOptionCurveLinear, [&] { moveTo(view, 0); }, nullptr);
@@ -67,7 +67,7 @@ TEST_F(AnimationTest, ColoursFadeBetweenTheShownAndTheNewColour) {
   UIView::animateWithDuration(0.2, [&] { view->setBackgroundColor(UIColor::whiteColor()); });
   EXPECT_TRUE(UIColorEqual(view->backgroundColor(), UIColor::whiteColor()));
   wait(0.1);
-  auto shown = uikit::ViewInternals::presentationBackgroundColor(*view, UIUserInterfaceStyleLight);
+  auto shown = kavro::platform::uikit::ViewInternals::presentationBackgroundColor(*view, UIUserInterfaceStyleLight);
   ASSERT_TRUE(shown);
   EXPECT_NEAR(shown->red, 0.5, 1e-6);
   EXPECT_NEAR(shown->alpha, 1, 1e-9);
@@ -147,7 +147,7 @@ TEST_F(AnimationTest, PendingAnimationsHoldTheirViewsUntilTheirCompletionHasRun)
 TEST_F(AnimationTest, EndingTheProcessReleasesViewsOfPendingAnimations) {
   std::weak_ptr<UIView> watched;
   {
-    platform::ProcessScope scope(springboard());
+    kavro::platform::ProcessScope scope(springboard());
     auto view = makeView();
     watched = view;
     // The completion holds the view too, as a control's own blocks hold the control.

@@ -80,7 +80,7 @@ TEST_F(NavigationBarTest, APushedPageGetsABackButtonNamedAfterThePageBelowUnless
   ASSERT_TRUE(back);
   EXPECT_EQ(back->currentTitle(), "Root");
   EXPECT_EQ(back->frame().origin.x, 8);
-  kavro::uikit::TouchDriver(settings(), window).tap(
+  kavro::platform::uikit::TouchDriver(settings(), window).tap(
       {CGRectGetMidX(back->frameInWindow()), CGRectGetMidY(back->frameInWindow())});
   wait(1);
   EXPECT_EQ(navigation->topViewController(), root);

@@ -66,7 +66,7 @@ TEST_F(PageControlTest, DotsAreCentredAndTheCurrentOneStandsOut) {
 }
 
 TEST_F(PageControlTest, ATapOnEitherSideTurnsOnePage) {
-  uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   CGPoint middle = dotCenter(0);
   finger.tap({CGRectGetMaxX(control->frameInWindow()) - 5, middle.y});
   EXPECT_EQ(control->currentPage(), 1);

@@ -112,7 +112,7 @@ TEST_F(PresentationTest, AnAlertActionDismissesTheAlertThenRunsItsHandlerOnce) {
   auto button = alert->buttonForAction(alert->actions()[0]);
   ASSERT_TRUE(button);
   CGRect frame = button->frameInWindow();
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   finger.tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});
   finger.tap({CGRectGetMidX(frame), CGRectGetMidY(frame)});
   EXPECT_TRUE(picked.empty());

@@ -18,8 +18,8 @@
 namespace {
 
 using kavro::test::DeviceTest;
-using kavro::uikit::ScrollViewInternals;
-using kavro::uikit::TouchDriver;
+using kavro::platform::uikit::ScrollViewInternals;
+using kavro::platform::uikit::TouchDriver;
 
 // Logs the delegate calls (runs of scrolls as one entry) and the farthest offsets.
 class ScrollLog : public UIScrollViewDelegate {

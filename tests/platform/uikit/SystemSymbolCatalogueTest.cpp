@@ -8,7 +8,7 @@
 #include "platform/uikit/SymbolPathFlattening.h"
 #include "platform/uikit/SystemSymbolCatalogue.h"
 
-namespace kavro::uikit {
+namespace kavro::platform::uikit {
 namespace {
 
 // Every symbol the bundle and its pages ask for.
@@ -153,4 +153,4 @@ TEST(SystemSymbolCatalogueTest, RejectsMalformedPathData) {
 }
 
 }  // namespace
-}  // namespace kavro::uikit
+}  // namespace kavro::platform::uikit

@@ -184,7 +184,7 @@ TEST_F(TableViewTest, EveryReloadAsksTheDataSourceAgain) {
 }
 
 TEST_F(TableViewTest, ATapSelectsTheRowAndADragScrollsInstead) {
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   finger.tap(rowCenter({0, 1}));
   ASSERT_EQ(model->selected.size(), 1u);
   EXPECT_EQ(model->selected[0], (NSIndexPath{0, 1}));
@@ -201,7 +201,7 @@ TEST_F(TableViewTest, ATapSelectsTheRowAndADragScrollsInstead) {
 }
 
 TEST_F(TableViewTest, AFullSwipePerformsTheFirstActionAndItsCompletionClosesIt) {
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   CGPoint start = rowCenter({0, 0});
   finger.down({370, start.y});
   for (int i = 0; i < 6; ++i) finger.move(-50, 0);
@@ -236,7 +236,7 @@ TEST_F(TableViewTest, ReorderControlsMoveRowsWhereTheDelegateLetsThem) {
   auto cell = table->cellForRowAtIndexPath({0, 0});
   ASSERT_TRUE(cell->reorderControl());
   EXPECT_FALSE(table->cellForRowAtIndexPath({1, 0})->reorderControl());
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
 
   // Row 0 dragged below row 2 lands at row 2.
   CGPoint grab = {CGRectGetMidX(cell->reorderControl()->frameInWindow()), rowCenter({0, 0}).y};
@@ -275,7 +275,7 @@ TEST_F(TableViewTest, HeaderViewsKeepTheirPlaceHoweverOftenTheTableLaysOut) {
     table->setNeedsLayout();
     window->layoutIfNeeded();
   }
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   finger.down({360, rowCenter({0, 0}).y});
   finger.move(-60, 0);
   finger.up();
@@ -292,7 +292,7 @@ TEST_F(TableViewTest, ASwipedRowSlidesInsideItsGroupAndShowsItsActionThere) {
   auto cell = table->cellForRowAtIndexPath({0, 0});
   CGRect row = cell->frameInWindow();
   ASSERT_EQ(row.origin.x, UITableView::kInsetGroupedMargin);
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   finger.down({360, rowCenter({0, 0}).y});
   finger.move(-60, 0);
   finger.up();
@@ -334,7 +334,7 @@ TEST_F(TableViewTest, ATapOnCoastingRowsStopsThemAndSelectsNothing) {
   model->sections[0].resize(60, "x");
   table->reloadData();
   window->layoutIfNeeded();
-  kavro::uikit::TouchDriver finger(settings(), window);
+  kavro::platform::uikit::TouchDriver finger(settings(), window);
   finger.down(rowCenter({0, 5}));
   finger.flick(0, -120);
   wait(0.1);

@@ -99,7 +99,7 @@ class TouchDispatchTest : public DeviceTest {
     return control;
   }
   std::shared_ptr<UIWindow> window;
-  std::optional<uikit::TouchDriver> finger;
+  std::optional<kavro::platform::uikit::TouchDriver> finger;
 };
 
 using Log = std::vector<std::string>;
@@ -239,13 +239,13 @@ TEST_F(TouchDispatchTest, ActionsMayRemoveTargetsAndTheControlDuringDispatch) {
 TEST_F(TouchDispatchTest, ProcessEndingMidTouchReleasesTheTouchAndItsRecognizers) {
   std::weak_ptr<UIGestureRecognizer> watched;
   {
-    platform::Process& home = springboard();
-    platform::ProcessScope scope(home);
+    kavro::platform::Process& home = springboard();
+    kavro::platform::ProcessScope scope(home);
     auto homeWindow = alloc<UIWindow>()->initWithFrame(CGRectMake(0, 0, 100, 100));
     auto recognizer = alloc<UITapGestureRecognizer>()->initWithTarget(nullptr, "tapped:");
     add(homeWindow, CGRectMake(0, 0, 50, 50))->addGestureRecognizer(recognizer);
     watched = recognizer;
-    uikit::TouchDriver homeFinger(home, homeWindow);
+    kavro::platform::uikit::TouchDriver homeFinger(home, homeWindow);
     homeFinger.down({10, 10});
   }
   device().terminate("springboard");

@@ -52,7 +52,7 @@ class HomeScreenTest : public ::testing::Test {
     return device;
   }
   void wait(double seconds) { simulator.device().advance(seconds); }
-  uikit::TouchDriver finger() { return uikit::TouchDriver(simulator.springboard(), simulator.springBoardApp().window()); }
+  kavro::platform::uikit::TouchDriver finger() { return kavro::platform::uikit::TouchDriver(simulator.springboard(), simulator.springBoardApp().window()); }
   CGFloat offset() const { return home->pages()->contentOffset().x; }
 
   // The grid's icons (not the dock's), in order.
@@ -65,7 +65,7 @@ class HomeScreenTest : public ::testing::Test {
 
   test::TemporaryFolder folder;
   Simulator simulator;
-  std::optional<platform::ProcessScope> scope;
+  std::optional<kavro::platform::ProcessScope> scope;
   std::shared_ptr<HomeScreenController> home;
 };
 

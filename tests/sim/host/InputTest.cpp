@@ -83,8 +83,8 @@ TEST_F(InputTest, AFingerCannotLeaveTheGlass) {
   EXPECT_EQ(simulator.finger().location().x, 0);
   EXPECT_EQ(simulator.finger().location().y, 0);
   input.touchMoveTo(CGPoint{1000, 5000});
-  EXPECT_EQ(simulator.finger().location().x, platform::Device::kScreenWidth);
-  EXPECT_EQ(simulator.finger().location().y, platform::Device::kScreenHeight);
+  EXPECT_EQ(simulator.finger().location().x, kavro::platform::Device::kScreenWidth);
+  EXPECT_EQ(simulator.finger().location().y, kavro::platform::Device::kScreenHeight);
   input.touchCancel();
 }
 
@@ -99,7 +99,7 @@ TEST_F(InputTest, ASwipeUpFromTheBottomEdgeIsTheSystemsHomeGesture) {
   // touch (the picker's table hears it cancelled) and the home screen shows; the
   // rest of the touch is the system's, and ends as any touch does.
   auto table = [&] {
-    platform::ProcessScope scope(simulator.settings());
+    kavro::platform::ProcessScope scope(simulator.settings());
     return Screen(simulator.frontWindow()).table();
   }();
   input.touchDown(CGPoint{195, 830});
@@ -181,7 +181,7 @@ TEST_F(InputTest, TheWheelScrollsTheViewUnderItWithoutDisturbingAFinger) {
 TEST_F(InputTest, AFlickMovesTheTableUnderItAndItCoasts) {
   openPicker();
   auto offset = [&] {
-    platform::ProcessScope scope(simulator.frontProcess());
+    kavro::platform::ProcessScope scope(simulator.frontProcess());
     return Screen(simulator.frontWindow()).table()->contentOffset().y;
   };
   const double before = offset();
