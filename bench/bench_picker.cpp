@@ -24,7 +24,7 @@
 #include "selector/KavroApplicationSelector.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "store/KavroIdentifierList.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,9 +14,9 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIVisualEffectView.h"
-#include "rootpage/KavroPrefsBundle.h"
+#include "rootpage/BundleExecutable.h"
 #include "selector/KavroApplicationSelector.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 #include "style/Style.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroRootListController, PSListController,

@@ -1,7 +1,7 @@
 #include "store/KavroIdentifierList.h"
 
 #include "platform/foundation/NSUserDefaults.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 #include <algorithm>
 

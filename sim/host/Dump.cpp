@@ -14,7 +14,7 @@
 #include "sim/host/HomeScreenController.h"
 #include "sim/host/Screen.h"
 #include "sim/host/Simulator.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 #include "switch/KavroSwitch.h"
 
 #include <cmath>

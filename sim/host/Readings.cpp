@@ -5,7 +5,7 @@
 #include "sim/host/Dump.h"
 #include "sim/host/PlistJson.h"
 #include "sim/host/Simulator.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 namespace kavro::sim {
 

@@ -3,7 +3,7 @@
 #include "platform/PlatformClasses.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationController.h"
-#include "rootpage/KavroPrefsBundle.h"
+#include "rootpage/BundleExecutable.h"
 #include "sim/host/Input.h"
 #include "sim/host/Readings.h"
 #include "sim/host/SampleDevice.h"

@@ -3,7 +3,7 @@
 // value writes nothing.
 
 #include "platform/uikit/UIViewPrivate.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>

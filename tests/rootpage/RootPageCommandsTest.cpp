@@ -4,7 +4,7 @@
 #include "platform/onboardingkit/OBWelcomeController.h"
 #include "platform/uikit/UIAlertController.h"
 #include "selector/KavroApplicationSelector.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>

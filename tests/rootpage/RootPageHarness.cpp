@@ -4,8 +4,8 @@
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/objc/Class.h"
-#include "rootpage/KavroPrefsBundle.h"
-#include "store/KavroPreferences.h"
+#include "rootpage/BundleExecutable.h"
+#include "store/Preferences.h"
 
 #include <fstream>
 

@@ -3,7 +3,7 @@
 
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UILabel.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>

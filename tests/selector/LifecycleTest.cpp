@@ -7,7 +7,7 @@
 
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIViewPrivate.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 namespace kavro::test {
 namespace {

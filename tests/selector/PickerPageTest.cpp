@@ -5,7 +5,7 @@
 #include "tests/selector/PickerTestSupport.h"
 
 #include "platform/uikit/UILabel.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 namespace kavro::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 #include <fstream>
 

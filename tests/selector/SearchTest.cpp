@@ -6,7 +6,7 @@
 
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationItem.h"
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 namespace kavro::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSUserDefaults.h"

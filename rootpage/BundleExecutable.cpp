@@ -1,4 +1,4 @@
-#include "rootpage/KavroPrefsBundle.h"
+#include "rootpage/BundleExecutable.h"
 
 #include "cells/KavroSwitchTableCell.h"
 #include "cells/KavroTableCell.h"

@@ -2,7 +2,7 @@
 // stored, that reads never write, what the full reset leaves behind, and how an
 // identifier list reads, edits and removes the value under its key.
 
-#include "store/KavroPreferences.h"
+#include "store/Preferences.h"
 
 #include "platform/foundation/NSUserDefaults.h"
 #include "store/KavroIdentifierList.h"
@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 using namespace kavro::store;
 using Names = std::vector<std::string>;
 
-class KavroPreferencesTest : public kavro::test::DeviceTest {
+class StoredPreferences : public kavro::test::DeviceTest {
  protected:
   fs::path preferencesFolder() { return device().resolve(NSUserDefaults::kPreferencesDirectory); }
   void store(const PlistValue& value, const std::string& key) {
@@ -27,7 +27,7 @@ class KavroPreferencesTest : public kavro::test::DeviceTest {
   PlistValue stored(const std::string& key) { return NSUserDefaults::standardUserDefaults()->objectForKey(key, kDomain); }
 };
 
-TEST_F(KavroPreferencesTest, EnabledReadsTheTruthOfWhateverIsStored) {
+TEST_F(StoredPreferences, EnabledReadsTheTruthOfWhateverIsStored) {
   EXPECT_FALSE(readEnabled());
   const std::vector<std::pair<PlistValue, bool>> cases = {
       {true, true},       {false, false},     {1, true},          {0, false},
@@ -47,7 +47,7 @@ TEST_F(KavroPreferencesTest, EnabledReadsTheTruthOfWhateverIsStored) {
   EXPECT_EQ(stored(kEnabledKey), PlistValue(false));
 }
 
-TEST_F(KavroPreferencesTest, ReadsNeverWrite) {
+TEST_F(StoredPreferences, ReadsNeverWrite) {
   EXPECT_FALSE(readEnabled());
   EXPECT_EQ(KavroIdentifierList::read("com.apple.springboard").count(), 0);
   EXPECT_FALSE(preferencesFileExists());
@@ -65,7 +65,7 @@ TEST_F(KavroPreferencesTest, ReadsNeverWrite) {
   EXPECT_EQ(entries, std::vector<std::string>{"com.qelm.kavroprefs.plist"});
 }
 
-TEST_F(KavroPreferencesTest, TheFullResetEmptiesTheDomainForEveryProcess) {
+TEST_F(StoredPreferences, TheFullResetEmptiesTheDomainForEveryProcess) {
   writeEnabled(true);
   store(PlistValue::Array{"com.apple.Music"}, kBlacklistKey);
   // The home screen's picker wrote a list the settings process has not read yet.
@@ -81,7 +81,7 @@ TEST_F(KavroPreferencesTest, TheFullResetEmptiesTheDomainForEveryProcess) {
   EXPECT_EQ(KavroIdentifierList::read("com.apple.camera").count(), 0);
 }
 
-TEST_F(KavroPreferencesTest, ListRowsAreTheStringsInStoredOrderAndEditsKeepTheRest) {
+TEST_F(StoredPreferences, ListRowsAreTheStringsInStoredOrderAndEditsKeepTheRest) {
   store(PlistValue::Array{"com.b", 1, "com.a", PlistValue::Dictionary{}, "com.b", true}, kBlacklistKey);
   auto list = KavroIdentifierList::read(kBlacklistKey);
   EXPECT_EQ(list.identifiers(), (Names{"com.b", "com.a", "com.b"}));
@@ -105,7 +105,7 @@ TEST_F(KavroPreferencesTest, ListRowsAreTheStringsInStoredOrderAndEditsKeepTheRe
   EXPECT_EQ(stored(kBlacklistKey), PlistValue(PlistValue::Array{1, PlistValue::Dictionary{}, "com.b", true, "com.c"}));
 }
 
-TEST_F(KavroPreferencesTest, AListThatIsNoArrayReadsEmptyAndIsReplacedOnlyByAnEdit) {
+TEST_F(StoredPreferences, AListThatIsNoArrayReadsEmptyAndIsReplacedOnlyByAnEdit) {
   store("com.apple.Music", kBlacklistKey);
   auto list = KavroIdentifierList::read(kBlacklistKey);
   EXPECT_EQ(list.count(), 0);
@@ -119,7 +119,7 @@ TEST_F(KavroPreferencesTest, AListThatIsNoArrayReadsEmptyAndIsReplacedOnlyByAnEd
   EXPECT_EQ(stored(kBlacklistKey), PlistValue(PlistValue::Array{}));
 }
 
-TEST_F(KavroPreferencesTest, RemovingAListTakesOnlyItsKeyAndMakesNoFileWhereThereWasNone) {
+TEST_F(StoredPreferences, RemovingAListTakesOnlyItsKeyAndMakesNoFileWhereThereWasNone) {
   KavroIdentifierList::remove(kBlacklistKey);
   EXPECT_FALSE(preferencesFileExists());
   EXPECT_FALSE(fs::exists(preferencesFolder()));
