@@ -20,6 +20,11 @@ std::shared_ptr<HomeScreenIconView> HomeScreenIconView::initWithApplication(cons
   identifier_ = identifier;
   name_ = name;
   iconSize_ = iconSize;
+  // A screen reader reads an icon as a button named after its application, in
+  // the grid, the dock and a menu's row of shortcuts alike.
+  setIsAccessibilityElement(true);
+  setAccessibilityLabel(name);
+  setAccessibilityTraits(UIAccessibilityTraitButton);
   image_ = alloc<UIImageView>()->initWithImage(
       UIImage::_applicationIconImageForBundleIdentifier(identifier, 1, UIScreen::mainScreen()->scale()));
   image_->setContentMode(UIViewContentModeScaleAspectFill);
