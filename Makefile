@@ -2,7 +2,8 @@
 #   make run   installs what is missing, builds, and serves the simulated iPhone
 #              at http://127.0.0.1:8080/ (Ctrl-C stops it)
 #   make test  the same set-up and build, then every test: unit tests in the
-#              optimised and the sanitizer build, and the browser tests
+#              optimised and the sanitizer build, the browser tests (once, against
+#              the optimised build) and a minute of the property-list fuzzer
 
 JOBS ?= $(shell nproc)
 PORT ?= 8080

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config   # compiler and build
-  libplist-dev                                   # property-list files (binary and XML)
+  libplist-dev                                   # parsing XML property lists
   libpng-dev                                     # reading PNG pictures and icons
   libicu-dev                                     # Unicode case mapping and string comparison
   nlohmann-json3-dev                             # the simulator's JSON (dump, expect, web API)

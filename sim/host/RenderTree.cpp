@@ -250,7 +250,6 @@ ImageAssets::ImageAssets(const std::filesystem::path& deviceRoot) {
 }
 
 std::string ImageAssets::fileURL(const std::filesystem::path& path) {
-  std::lock_guard lock(mutex_);
   auto known = fileURLs_.find(path.native());
   if (known != fileURLs_.end()) return known->second;
   std::error_code error;
@@ -270,7 +269,6 @@ std::string ImageAssets::fileURL(const std::filesystem::path& path) {
 
 std::string ImageAssets::pngURL(const std::shared_ptr<const std::vector<unsigned char>>& png) {
   if (!png) return "";
-  std::lock_guard lock(mutex_);
   auto known = pngIds_.find(png.get());
   if (known != pngIds_.end()) return "/assets/png/" + known->second;
   if (pngs_.size() >= kMaximumPNGs) {
@@ -285,14 +283,12 @@ std::string ImageAssets::pngURL(const std::shared_ptr<const std::vector<unsigned
 }
 
 std::optional<std::filesystem::path> ImageAssets::file(const std::string& relativePath) const {
-  std::lock_guard lock(mutex_);
   auto found = files_.find(relativePath);
   if (found == files_.end()) return std::nullopt;
   return found->second;
 }
 
 std::shared_ptr<const std::vector<unsigned char>> ImageAssets::png(const std::string& id) const {
-  std::lock_guard lock(mutex_);
   auto found = pngs_.find(id);
   return found == pngs_.end() ? nullptr : found->second;
 }

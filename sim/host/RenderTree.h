@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -30,7 +29,7 @@ namespace kavro::sim {
 
 // The pictures render trees refer to, served to the browser by URL. Only pictures
 // that a render tree named can be fetched, and files only from inside the device
-// folder. Safe to use from several threads.
+// folder. Used on the one thread that owns the device.
 class ImageAssets {
  public:
   explicit ImageAssets(const std::filesystem::path& deviceRoot);
@@ -51,7 +50,6 @@ class ImageAssets {
   // Beyond this many platform-made pictures, those not named since the last trim go.
   static constexpr std::size_t kMaximumPNGs = 2048;
 
-  mutable std::mutex mutex_;
   std::filesystem::path root_;
   std::unordered_map<std::string, std::string> fileURLs_;                // absolute path → URL ("" outside)
   std::unordered_map<std::string, std::filesystem::path> files_;         // relative path → absolute path

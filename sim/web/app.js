@@ -604,7 +604,9 @@ function drawText(target, view, drawing) {
     let contents = runs.map((run) => run[0]);
     let widthsOfRuns = runs.map(([content, size, weight]) => textWidth(target, font(size, weight), content));
     let natural = widthsOfRuns.reduce((sum, w) => sum + w, 0);
-    if (text.cut && natural > width && runs.length === 1) {
+    // Only the last line holds the rest of a text cut at its line limit; earlier
+    // lines the browser measures a little wider are narrowed, never cut.
+    if (text.cut && index === lines.length - 1 && natural > width && runs.length === 1) {
       contents = [fitWithEllipsis(target, runs[0], width)];
       widthsOfRuns = [textWidth(target, font(runs[0][1], runs[0][2]), contents[0])];
       natural = widthsOfRuns[0];

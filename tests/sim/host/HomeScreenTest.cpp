@@ -113,8 +113,9 @@ TEST_F(HomeScreenTest, ATapOnAnIconOpensItsApplicationAndSettingsIconBringsSetti
   scope.reset();
   simulator.input().tap("icon:com.apple.mobilesafari");
   wait(1);
-  EXPECT_EQ(simulator.readings().state()["front"], "com.apple.mobilesafari");
-  for (auto& event : simulator.readings().state()["log"]) EXPECT_NE(event["event"], "open") << event;
+  const auto state = simulator.readings().state();
+  EXPECT_EQ(state["front"], "com.apple.mobilesafari");
+  for (auto& event : state["log"]) EXPECT_NE(event["event"], "open") << event;
   simulator.input().home();
   wait(1);
   EXPECT_TRUE(simulator.readings().state()["front"].is_null());
