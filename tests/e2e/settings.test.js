@@ -4,7 +4,7 @@
 
 const { describe, test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { Phone, frame, views, centre, settle, waitForState } = require('./harness');
+const { Phone, frame, views, centre, settle, waitForState, pixelAt } = require('./harness');
 
 describe('the settings page', () => {
   let phone;
@@ -45,13 +45,14 @@ describe('the settings page', () => {
     await waitForState('dark appearance', (s) => s.appearance === 'dark');
     // The grouped table's background, away from every cell, once a dark frame is drawn.
     await phone.page.waitForFunction(() => window.kavro.lastAppearance === 'dark');
-    const picture = await phone.page.locator('#screen').screenshot();
+    const pixels = await phone.pixels();
     const tree = await frame();
     const table = [...views(tree.root)].find((view) => view.k === 'UITableView');
     assert.ok(table && table.bg, 'the table is drawn with a background');
     const [red, green, blue] = [1, 3, 5].map((i) => parseInt(table.bg.slice(i, i + 2), 16));
     assert.ok(red + green + blue < 3 * 40, `the table background ${table.bg} is dark`);
-    assert.ok(await isDarkAt(phone.page, picture, 4, 600), 'the drawn page is dark at its left edge');
+    const [r, g, b] = pixelAt(pixels, 4, 600);
+    assert.ok(r + g + b < 3 * 60, `the drawn page is dark at its left edge (${r}, ${g}, ${b})`);
 
     await phone.page.click('#appearance-light');
     await waitForState('light appearance', (s) => s.appearance === 'light');
@@ -71,19 +72,3 @@ describe('the settings page', () => {
     await phone.page.waitForSelector('#log li[data-event="relaunch"]');
   });
 });
-
-// Whether the screenshot is dark at a point: decoded in the page itself.
-async function isDarkAt(page, png, x, y) {
-  return page.evaluate(
-    async ({ data, x, y }) => {
-      const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${data}`)).blob());
-      const scale = bitmap.width / 390;
-      const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
-      const paint = canvas.getContext('2d');
-      paint.drawImage(bitmap, 0, 0);
-      const [r, g, b] = paint.getImageData(Math.round(x * scale), Math.round(y * scale), 1, 1).data;
-      return r + g + b < 3 * 60;
-    },
-    { data: png.toString('base64'), x, y },
-  );
-}

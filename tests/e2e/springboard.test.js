@@ -6,7 +6,7 @@
 
 const { describe, test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { Phone, frame, views, centre, settle, state, waitForState } = require('./harness');
+const { Phone, frame, views, centre, settle, state, waitForState, pixelAt } = require('./harness');
 
 const SHOW_DOCK = 'com.qelm.kavroprefs/show.dock';
 const SCREEN = { width: 390, height: 844, statusBar: 47, homeIndicator: 34 };
@@ -34,22 +34,6 @@ function currentDot(tree) {
   const control = [...views(tree.root)].find((view) => view.k === 'UIPageControl');
   if (!control || !control.kids) return -1;
   return control.kids.findIndex((dot) => dot.bg === '#FFFFFFFF');
-}
-
-// The colour drawn at a point of the screen, from a screenshot decoded in the page.
-async function colourAt(page, x, y) {
-  const png = await page.locator('#screen').screenshot();
-  return page.evaluate(
-    async ({ data, x, y }) => {
-      const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${data}`)).blob());
-      const scale = bitmap.width / 390;
-      const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
-      const paint = canvas.getContext('2d');
-      paint.drawImage(bitmap, 0, 0);
-      return [...paint.getImageData(Math.round(x * scale), Math.round(y * scale), 1, 1).data].slice(0, 3);
-    },
-    { data: png.toString('base64'), x, y },
-  );
 }
 
 describe('the home screen', () => {
@@ -181,7 +165,7 @@ describe('the home screen', () => {
     assert.ok(opened.log.some((e) => e.event === 'haptic'), 'the haptic tap is logged');
     assert.equal(opened.menu, null);
     await settle();
-    const [red, green, blue] = await colourAt(phone.page, SCREEN.width / 2, 200);
+    const [red, green, blue] = pixelAt(await phone.pixels(), SCREEN.width / 2, 200);
     assert.ok(red + green + blue > 3 * 200, `the application's light screen is drawn (${red}, ${green}, ${blue})`);
     await phone.page.waitForSelector('#log li[data-event="open"]');
     await phone.page.waitForSelector('#log li[data-event="haptic"]');

@@ -18,6 +18,8 @@ namespace kavro::test {
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path);
 // Replaces a file's bytes, making its folder first.
 void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+// A text's bytes, as a file holding it would.
+inline std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 // A temporary folder removed when the object goes.
 class TemporaryFolder {

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "tests/platform/foundation/BinaryPlistBuilder.h"
+#include "tests/support/DeviceFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,6 @@ namespace {
 
 using kavro::test::BinaryPlistBuilder;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 // The reason a property list is refused; empty when it is accepted.
 std::string refusal(const Bytes& data) {
@@ -42,7 +41,7 @@ Bytes deepXml(int depth) {
   std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
   for (int i = 0; i < depth; ++i) text += "<array>";
   for (int i = 0; i < depth; ++i) text += "</array>";
-  return bytesOf(text + "</plist>");
+  return kavro::test::bytesOf(text + "</plist>");
 }
 
 Bytes deepBinary(int depth) {
@@ -71,8 +70,8 @@ TEST(HostilePropertyList, TruncatedAndBitFlippedFilesNeverCrash) {
 
 TEST(HostilePropertyList, RandomBytesNeverCrash) {
   std::mt19937 random(20240607);
-  const Bytes header = bytesOf("bplist00");
-  const Bytes xmlStart = bytesOf("<?xml version=\"1.0\"?><plist><dict><key>a</key>");
+  const Bytes header = kavro::test::bytesOf("bplist00");
+  const Bytes xmlStart = kavro::test::bytesOf("<?xml version=\"1.0\"?><plist><dict><key>a</key>");
   for (int round = 0; round < 3000; ++round) {
     Bytes data(random() % 200);
     for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
@@ -106,8 +105,8 @@ TEST(HostilePropertyList, NestingPastTheLimitIsRefusedInBothFormats) {
   // Tags inside comments and CDATA do not count, and <array/> opens nothing.
   std::string quiet = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
   for (int i = 0; i < 1000; ++i) quiet += "<!-- <array> --><string><![CDATA[<array>]]></string><array/>";
-  EXPECT_EQ(refusal(bytesOf(quiet + "</array></plist>")), "");
-  EXPECT_NE(refusal(bytesOf("<plist><array><!-- never closed </array></plist>")), "");
+  EXPECT_EQ(refusal(kavro::test::bytesOf(quiet + "</array></plist>")), "");
+  EXPECT_NE(refusal(kavro::test::bytesOf("<plist><array><!-- never closed </array></plist>")), "");
 }
 
 TEST(HostilePropertyList, ReferenceCyclesAreRefused) {

@@ -19,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-constexpr const char* kDomain = "com.example.store";
-
-Bytes readFile(const fs::path& path) { return kavro::test::readFileBytes(path); }
-void writeFile(const fs::path& path, const Bytes& bytes) { kavro::test::writeFileBytes(path, bytes); }
-
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+constexpr const char* kFilesDomain = "com.example.store";
 
 ino_t inodeOf(const fs::path& path) {
   struct stat status {};
@@ -34,7 +29,7 @@ ino_t inodeOf(const fs::path& path) {
 class PreferenceStoreFiles : public ::testing::Test {
  protected:
   fs::path folder() const { return temporary_.path() / "Preferences"; }
-  fs::path domainFile() const { return folder() / (std::string(kDomain) + ".plist"); }
+  fs::path domainFile() const { return folder() / (std::string(kFilesDomain) + ".plist"); }
   std::shared_ptr<NSUserDefaults> defaults() { return NSUserDefaults::defaultsWithDirectory(folder()); }
 
   kavro::test::TemporaryFolder temporary_;
@@ -42,77 +37,77 @@ class PreferenceStoreFiles : public ::testing::Test {
 
 TEST_F(PreferenceStoreFiles, WritesBinaryDomainFilesAndReadsXmlOnes) {
   auto store = defaults();
-  EXPECT_EQ(store->pathForDomain(kDomain), domainFile());
-  ASSERT_TRUE(store->setObject(true, "enabled", kDomain));  // makes the folder too
-  const Bytes written = readFile(domainFile());
+  EXPECT_EQ(store->pathForDomain(kFilesDomain), domainFile());
+  ASSERT_TRUE(store->setObject(true, "enabled", kFilesDomain));  // makes the folder too
+  const Bytes written = kavro::test::readFileBytes(domainFile());
   ASSERT_GE(written.size(), 8u);
   EXPECT_EQ(std::string(written.begin(), written.begin() + 8), "bplist00");
   EXPECT_EQ(*NSPropertyListSerialization::propertyListWithData(written),
             PlistValue(PlistValue::Dictionary{{"enabled", true}}));
   EXPECT_FALSE(fs::exists(domainFile().string() + ".tmp"));
-  EXPECT_EQ(store->persistentDomainNames(), std::vector<std::string>{kDomain});
+  EXPECT_EQ(store->persistentDomainNames(), std::vector<std::string>{kFilesDomain});
 
   // Another writer's XML file is read as well, and the next write keeps its values.
-  writeFile(folder() / "com.example.xml.plist",
-            bytesOf("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>name</key>"
+  kavro::test::writeFileBytes(folder() / "com.example.xml.plist",
+            kavro::test::bytesOf("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>name</key>"
                     "<string>x</string></dict></plist>"));
   EXPECT_EQ(store->objectForKey("name", "com.example.xml"), PlistValue("x"));
   ASSERT_TRUE(store->setObject(2, "count", "com.example.xml"));
   EXPECT_EQ(store->persistentDomainForName("com.example.xml"),
             (PlistValue::Dictionary{{"count", 2}, {"name", "x"}}));
   EXPECT_EQ(store->persistentDomainNames(),
-            (std::vector<std::string>{kDomain, "com.example.xml"}));
+            (std::vector<std::string>{kFilesDomain, "com.example.xml"}));
   EXPECT_TRUE(store->synchronize());
 }
 
 TEST_F(PreferenceStoreFiles, NilRemovesAKeyAndWritesThatChangeNothingLeaveTheFileAlone) {
   auto store = defaults();
   // Removing what is not there makes no folder, no lock and no file.
-  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kDomain));
+  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kFilesDomain));
   EXPECT_FALSE(fs::exists(folder()));
 
-  ASSERT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kDomain));
-  ASSERT_TRUE(store->setObject(true, "enabled", kDomain));
+  ASSERT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kFilesDomain));
+  ASSERT_TRUE(store->setObject(true, "enabled", kFilesDomain));
   const ino_t before = inodeOf(domainFile());
-  EXPECT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kDomain));
-  EXPECT_TRUE(store->setObject(PlistValue(), "absent", kDomain));
+  EXPECT_TRUE(store->setObject(PlistValue::Array{"a", "b"}, "list", kFilesDomain));
+  EXPECT_TRUE(store->setObject(PlistValue(), "absent", kFilesDomain));
   EXPECT_EQ(inodeOf(domainFile()), before);
 
   // The same value of another type is a change.
-  EXPECT_TRUE(store->setObject(1, "enabled", kDomain));
+  EXPECT_TRUE(store->setObject(1, "enabled", kFilesDomain));
   EXPECT_NE(inodeOf(domainFile()), before);
-  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kDomain));
-  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
-  EXPECT_EQ(store->objectForKey("list", kDomain), PlistValue(PlistValue::Array{"a", "b"}));
+  EXPECT_TRUE(store->setObject(PlistValue(), "enabled", kFilesDomain));
+  EXPECT_TRUE(store->objectForKey("enabled", kFilesDomain).isNil());
+  EXPECT_EQ(store->objectForKey("list", kFilesDomain), PlistValue(PlistValue::Array{"a", "b"}));
 
   // A value that cannot be stored is refused and the file keeps what it had.
-  EXPECT_FALSE(store->setObject(PlistValue::Array{PlistValue()}, "bad", kDomain));
+  EXPECT_FALSE(store->setObject(PlistValue::Array{PlistValue()}, "bad", kFilesDomain));
   EXPECT_NE(store->lastError().find("nil"), std::string::npos);
-  EXPECT_EQ(store->persistentDomainForName(kDomain).size(), 1u);
+  EXPECT_EQ(store->persistentDomainForName(kFilesDomain).size(), 1u);
 }
 
 TEST_F(PreferenceStoreFiles, RemovingADomainRemovesItsFile) {
   auto store = defaults();
-  ASSERT_TRUE(store->setPersistentDomain({{"enabled", true}, {"list", PlistValue::Array{"x"}}}, kDomain));
+  ASSERT_TRUE(store->setPersistentDomain({{"enabled", true}, {"list", PlistValue::Array{"x"}}}, kFilesDomain));
   ASSERT_TRUE(fs::exists(domainFile()));
-  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_TRUE(store->removePersistentDomainForName(kFilesDomain));
   EXPECT_FALSE(fs::exists(domainFile()));
-  EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+  EXPECT_TRUE(store->objectForKey("enabled", kFilesDomain).isNil());
   EXPECT_TRUE(store->persistentDomainNames().empty());
   // Removing a domain that has no file succeeds and changes nothing.
-  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_TRUE(store->removePersistentDomainForName(kFilesDomain));
   EXPECT_TRUE(store->removePersistentDomainForName("com.example.never"));
   EXPECT_TRUE(store->synchronize());
   // An empty domain set on purpose does have a file.
-  ASSERT_TRUE(store->setObject(1, "k", kDomain));
-  ASSERT_TRUE(store->setPersistentDomain({}, kDomain));
+  ASSERT_TRUE(store->setObject(1, "k", kFilesDomain));
+  ASSERT_TRUE(store->setPersistentDomain({}, kFilesDomain));
   EXPECT_TRUE(fs::exists(domainFile()));
-  EXPECT_TRUE(store->persistentDomainForName(kDomain).empty());
+  EXPECT_TRUE(store->persistentDomainForName(kFilesDomain).empty());
 }
 
 TEST_F(PreferenceStoreFiles, DomainNamesThatAreNoPlainFileNamesAreRefused) {
   auto store = defaults();
-  ASSERT_TRUE(store->setObject(1, "k", kDomain));
+  ASSERT_TRUE(store->setObject(1, "k", kFilesDomain));
   for (const std::string& name :
        {std::string(), std::string("a/b"), std::string("../escape"), std::string(".hidden"),
         std::string(".."), std::string("nul\0inside", 10), std::string(201, 'x')}) {
@@ -127,10 +122,10 @@ TEST_F(PreferenceStoreFiles, DomainNamesThatAreNoPlainFileNamesAreRefused) {
   std::vector<std::string> entries;
   for (const auto& entry : fs::directory_iterator(folder())) entries.push_back(entry.path().filename());
   std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{std::string(kDomain) + ".plist",
-                                                std::string(kDomain) + ".plist.lock"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{std::string(kFilesDomain) + ".plist",
+                                                std::string(kFilesDomain) + ".plist.lock"}));
   EXPECT_FALSE(fs::exists(temporary_.path() / "escape.plist"));
-  EXPECT_TRUE(store->objectForKey("k", kDomain) == PlistValue(1));
+  EXPECT_TRUE(store->objectForKey("k", kFilesDomain) == PlistValue(1));
   EXPECT_TRUE(store->lastError().empty());
 }
 
@@ -153,60 +148,60 @@ TEST_F(PreferenceStoreFiles, DamagedFilesReadAsEmptyAndAreMovedAsideByTheNextWri
       {"empty", {}},
       {"truncated", Bytes(valid.begin(), valid.end() - 5)},
       {"bit-flipped", flipped},
-      {"random", bytesOf("\x93\x01garbage\xff\x00 that is no property list")},
+      {"random", kavro::test::bytesOf("\x93\x01garbage\xff\x00 that is no property list")},
       {"array root", *NSPropertyListSerialization::dataWithPropertyList(
                          PlistValue(PlistValue::Array{1}), NSPropertyListFormat::binary)},
       {"cyclic", cycle.build()},
       {"deep binary", deep.build()},
-      {"deep XML", bytesOf(deepXml)},
+      {"deep XML", kavro::test::bytesOf(deepXml)},
   };
   for (const auto& [what, bytes] : damaged) {
     SCOPED_TRACE(what);
     fs::remove_all(folder());
-    writeFile(domainFile(), bytes);
+    kavro::test::writeFileBytes(domainFile(), bytes);
     auto store = defaults();
-    EXPECT_TRUE(store->objectForKey("enabled", kDomain).isNil());
+    EXPECT_TRUE(store->objectForKey("enabled", kFilesDomain).isNil());
     EXPECT_NE(store->lastError().find(domainFile().string()), std::string::npos);
-    EXPECT_TRUE(store->persistentDomainForName(kDomain).empty());
-    EXPECT_EQ(readFile(domainFile()), bytes) << "a read never writes";
+    EXPECT_TRUE(store->persistentDomainForName(kFilesDomain).empty());
+    EXPECT_EQ(kavro::test::readFileBytes(domainFile()), bytes) << "a read never writes";
 
-    ASSERT_TRUE(store->setObject(7, "fresh", kDomain));
-    EXPECT_EQ(readFile(domainFile().string() + ".corrupt-1"), bytes);
-    EXPECT_EQ(store->persistentDomainForName(kDomain), (PlistValue::Dictionary{{"fresh", 7}}));
+    ASSERT_TRUE(store->setObject(7, "fresh", kFilesDomain));
+    EXPECT_EQ(kavro::test::readFileBytes(domainFile().string() + ".corrupt-1"), bytes);
+    EXPECT_EQ(store->persistentDomainForName(kFilesDomain), (PlistValue::Dictionary{{"fresh", 7}}));
   }
   // A second damaged file goes to the first unused name; removing the domain moves
   // it aside as well instead of deleting it.
-  writeFile(domainFile(), bytesOf("still broken"));
+  kavro::test::writeFileBytes(domainFile(), kavro::test::bytesOf("still broken"));
   auto store = defaults();
-  EXPECT_TRUE(store->removePersistentDomainForName(kDomain));
+  EXPECT_TRUE(store->removePersistentDomainForName(kFilesDomain));
   EXPECT_FALSE(fs::exists(domainFile()));
-  EXPECT_EQ(readFile(domainFile().string() + ".corrupt-2"), bytesOf("still broken"));
-  EXPECT_EQ(readFile(domainFile().string() + ".corrupt-1"), damaged.back().second);
+  EXPECT_EQ(kavro::test::readFileBytes(domainFile().string() + ".corrupt-2"), kavro::test::bytesOf("still broken"));
+  EXPECT_EQ(kavro::test::readFileBytes(domainFile().string() + ".corrupt-1"), damaged.back().second);
 }
 
 TEST_F(PreferenceStoreFiles, AFileThatCannotBeReadIsNotReplaced) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads a file whatever its permissions";
-  writeFile(domainFile(), *NSPropertyListSerialization::dataWithPropertyList(
+  kavro::test::writeFileBytes(domainFile(), *NSPropertyListSerialization::dataWithPropertyList(
                               PlistValue(PlistValue::Dictionary{{"keep", "me"}}), NSPropertyListFormat::binary));
   fs::permissions(domainFile(), fs::perms::none);
   auto store = defaults();
-  EXPECT_TRUE(store->objectForKey("keep", kDomain).isNil());
-  EXPECT_FALSE(store->setObject(true, "enabled", kDomain));
+  EXPECT_TRUE(store->objectForKey("keep", kFilesDomain).isNil());
+  EXPECT_FALSE(store->setObject(true, "enabled", kFilesDomain));
   EXPECT_NE(store->lastError().find("not replacing"), std::string::npos);
   fs::permissions(domainFile(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(defaults()->objectForKey("keep", kDomain), PlistValue("me"));
+  EXPECT_EQ(defaults()->objectForKey("keep", kFilesDomain), PlistValue("me"));
 }
 
 class StandardUserDefaults : public kavro::test::DeviceTest {};
 
 TEST_F(StandardUserDefaults, EachProcessHasItsOwnObjectOverTheDevicesFolder) {
-  const std::string path = std::string(NSUserDefaults::kPreferencesDirectory) + "/" + kDomain + ".plist";
+  const std::string path = std::string(NSUserDefaults::kPreferencesDirectory) + "/" + kFilesDomain + ".plist";
   auto settingsDefaults = NSUserDefaults::standardUserDefaults();
   EXPECT_EQ(NSUserDefaults::standardUserDefaults(), settingsDefaults);
   EXPECT_FALSE(NSFileManager::defaultManager()->fileExistsAtPath(path));
-  ASSERT_TRUE(settingsDefaults->setObject(PlistValue::Array{"com.apple.Music"}, "blacklist", kDomain));
+  ASSERT_TRUE(settingsDefaults->setObject(PlistValue::Array{"com.apple.Music"}, "blacklist", kFilesDomain));
   EXPECT_TRUE(fs::is_regular_file(device().resolve(path)));
-  EXPECT_EQ(settingsDefaults->pathForDomain(kDomain), device().resolve(path));
+  EXPECT_EQ(settingsDefaults->pathForDomain(kFilesDomain), device().resolve(path));
 
   auto fileManager = NSFileManager::defaultManager();
   bool isDirectory = true;
@@ -215,20 +210,20 @@ TEST_F(StandardUserDefaults, EachProcessHasItsOwnObjectOverTheDevicesFolder) {
   EXPECT_TRUE(fileManager->fileExistsAtPath(NSUserDefaults::kPreferencesDirectory, &isDirectory));
   EXPECT_TRUE(isDirectory);
   EXPECT_EQ(fileManager->contentsOfDirectoryAtPath(NSUserDefaults::kPreferencesDirectory),
-            (std::vector<std::string>{std::string(kDomain) + ".plist", std::string(kDomain) + ".plist.lock"}));
+            (std::vector<std::string>{std::string(kFilesDomain) + ".plist", std::string(kFilesDomain) + ".plist.lock"}));
   std::vector<unsigned char> bytes;
   EXPECT_TRUE(fileManager->contentsAtPath(path, bytes));
-  EXPECT_EQ(bytes, readFile(device().resolve(path)));
+  EXPECT_EQ(bytes, kavro::test::readFileBytes(device().resolve(path)));
   EXPECT_FALSE(fileManager->contentsAtPath("/var/jb/missing", bytes));
 
   kavro::platform::ProcessScope inSpringboard(springboard());
   EXPECT_NE(NSUserDefaults::standardUserDefaults(), settingsDefaults);
   EXPECT_NE(NSFileManager::defaultManager(), fileManager);
-  EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("blacklist", kDomain),
+  EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("blacklist", kFilesDomain),
             PlistValue(PlistValue::Array{"com.apple.Music"}));
-  ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(false, "enabled", kDomain));
+  ASSERT_TRUE(NSUserDefaults::standardUserDefaults()->setObject(false, "enabled", kFilesDomain));
   kavro::platform::ProcessScope backInSettings(settings());
-  EXPECT_EQ(settingsDefaults->objectForKey("enabled", kDomain), PlistValue(false));
+  EXPECT_EQ(settingsDefaults->objectForKey("enabled", kFilesDomain), PlistValue(false));
 }
 
 }  // namespace

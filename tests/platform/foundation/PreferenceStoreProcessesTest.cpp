@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-constexpr const char* kDomain = "com.example.shared";
+constexpr const char* kSharedDomain = "com.example.shared";
 
 // Runs `body` in a child process; its result is the child's exit status.
 pid_t forkChild(const std::function<bool()>& body) {
@@ -48,7 +48,7 @@ void writeAll(int fd, const Bytes& bytes) {
 class PreferenceStoreProcesses : public ::testing::Test {
  protected:
   fs::path folder() const { return temporary_.path() / "Preferences"; }
-  fs::path domainFile() const { return folder() / (std::string(kDomain) + ".plist"); }
+  fs::path domainFile() const { return folder() / (std::string(kSharedDomain) + ".plist"); }
   kavro::test::TemporaryFolder temporary_;
 };
 
@@ -61,10 +61,10 @@ TEST_F(PreferenceStoreProcesses, ConcurrentWritersOfDistinctKeysLoseNothing) {
       auto store = NSUserDefaults::defaultsWithDirectory(folder());
       for (int write = 0; write < kWritesEach; ++write) {
         const std::string key = "w" + std::to_string(writer) + "." + std::to_string(write);
-        if (!store->setObject(write, key, kDomain)) return false;
+        if (!store->setObject(write, key, kSharedDomain)) return false;
         // Rewriting a shared key keeps it contended the whole time.
-        if (!store->setObject(writer * 1000 + write, "last", kDomain)) return false;
-        if (store->objectForKey(key, kDomain) != PlistValue(write)) return false;
+        if (!store->setObject(writer * 1000 + write, "last", kSharedDomain)) return false;
+        if (store->objectForKey(key, kSharedDomain) != PlistValue(write)) return false;
       }
       return true;
     }));
@@ -72,7 +72,7 @@ TEST_F(PreferenceStoreProcesses, ConcurrentWritersOfDistinctKeysLoseNothing) {
   for (pid_t pid : writers) EXPECT_EQ(waitFor(pid), 0);
 
   auto store = NSUserDefaults::defaultsWithDirectory(folder());
-  auto domain = store->persistentDomainForName(kDomain);
+  auto domain = store->persistentDomainForName(kSharedDomain);
   EXPECT_EQ(domain.size(), std::size_t(kWriters * kWritesEach + 1));
   for (int writer = 0; writer < kWriters; ++writer)
     for (int write = 0; write < kWritesEach; ++write)
@@ -92,8 +92,8 @@ TEST_F(PreferenceStoreProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFil
       for (int generation = 0;; ++generation) {
         // Every element names its generation, so a mixed list would show.
         PlistValue::Array list(200 + generation % 50, PlistValue("generation " + std::to_string(generation)));
-        store->setObject(list, "list", kDomain);
-        store->setObject(generation, "generation", kDomain);
+        store->setObject(list, "list", kSharedDomain);
+        store->setObject(generation, "generation", kSharedDomain);
         char tick = 1;
         if (::write(progress[1], &tick, 1) != 1) return false;
       }
@@ -102,7 +102,7 @@ TEST_F(PreferenceStoreProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFil
     char tick;
     for (unsigned ticks = random() % 4 + 1; ticks > 0; --ticks) ASSERT_EQ(::read(progress[0], &tick, 1), 1);
     // Then a random stretch of reading before the kill lands mid-write somewhere.
-    for (unsigned reads = random() % 300; reads > 0; --reads) observer->objectForKey("list", kDomain);
+    for (unsigned reads = random() % 300; reads > 0; --reads) observer->objectForKey("list", kSharedDomain);
     ::kill(writer, SIGKILL);
     EXPECT_TRUE(WIFSIGNALED(waitFor(writer)));
     ::close(progress[0]);
@@ -113,22 +113,22 @@ TEST_F(PreferenceStoreProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFil
     const PlistValue& list = (*stored)["list"];
     ASSERT_TRUE(list.isArray());
     for (const auto& element : *list.asArray()) EXPECT_EQ(element, list.asArray()->front());
-    EXPECT_EQ(observer->objectForKey("list", kDomain), list);
+    EXPECT_EQ(observer->objectForKey("list", kSharedDomain), list);
   }
   // The dead writers' lock is gone and their leftovers do not stand in the way.
-  EXPECT_TRUE(observer->setObject(true, "after", kDomain));
+  EXPECT_TRUE(observer->setObject(true, "after", kSharedDomain));
   EXPECT_FALSE(fs::exists(domainFile().string() + ".tmp"));
 }
 
 TEST_F(PreferenceStoreProcesses, ReadsSeeChangesFromOutsideEvenWithSameSizeAndTime) {
   auto writer = NSUserDefaults::defaultsWithDirectory(folder());
   auto reader = NSUserDefaults::defaultsWithDirectory(folder());
-  ASSERT_TRUE(writer->setObject("aaaa", "value", kDomain));
-  EXPECT_EQ(reader->objectForKey("value", kDomain), PlistValue("aaaa"));
+  ASSERT_TRUE(writer->setObject("aaaa", "value", kSharedDomain));
+  EXPECT_EQ(reader->objectForKey("value", kSharedDomain), PlistValue("aaaa"));
 
   // Another store object on the same folder: its write is seen at once.
-  ASSERT_TRUE(writer->setObject("bbbb", "value", kDomain));
-  EXPECT_EQ(reader->objectForKey("value", kDomain), PlistValue("bbbb"));
+  ASSERT_TRUE(writer->setObject("bbbb", "value", kSharedDomain));
+  EXPECT_EQ(reader->objectForKey("value", kSharedDomain), PlistValue("bbbb"));
 
   // A replacement by rename with the same size and modification time.
   struct stat original {};
@@ -144,7 +144,7 @@ TEST_F(PreferenceStoreProcesses, ReadsSeeChangesFromOutsideEvenWithSameSizeAndTi
     ::close(fd);
   }
   ASSERT_EQ(::rename(prepared.c_str(), domainFile().c_str()), 0);
-  EXPECT_EQ(reader->objectForKey("value", kDomain), PlistValue("cccc"));
+  EXPECT_EQ(reader->objectForKey("value", kSharedDomain), PlistValue("cccc"));
 
   // An edit in place by a process that does not use the store, with the same size
   // and the modification time put back.
@@ -158,15 +158,15 @@ TEST_F(PreferenceStoreProcesses, ReadsSeeChangesFromOutsideEvenWithSameSizeAndTi
     return ::futimens(fd, times) == 0 && ::close(fd) == 0;
   });
   ASSERT_EQ(waitFor(editor), 0);
-  EXPECT_EQ(reader->objectForKey("value", kDomain), PlistValue("dddd"));
-  EXPECT_EQ(writer->objectForKey("value", kDomain), PlistValue("dddd"));
+  EXPECT_EQ(reader->objectForKey("value", kSharedDomain), PlistValue("dddd"));
+  EXPECT_EQ(writer->objectForKey("value", kSharedDomain), PlistValue("dddd"));
 
   // A removal from outside reads as an empty domain.
   ASSERT_TRUE(fs::remove(domainFile()));
-  EXPECT_TRUE(reader->objectForKey("value", kDomain).isNil());
+  EXPECT_TRUE(reader->objectForKey("value", kSharedDomain).isNil());
   // A writer that last saw "dddd" starts from the file as it is now.
-  ASSERT_TRUE(writer->setObject(1, "other", kDomain));
-  EXPECT_EQ(reader->persistentDomainForName(kDomain), (PlistValue::Dictionary{{"other", 1}}));
+  ASSERT_TRUE(writer->setObject(1, "other", kSharedDomain));
+  EXPECT_EQ(reader->persistentDomainForName(kSharedDomain), (PlistValue::Dictionary{{"other", 1}}));
 }
 
 }  // namespace

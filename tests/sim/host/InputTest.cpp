@@ -8,7 +8,7 @@
 #include "sim/host/ScriptRunner.h"
 #include "sim/host/Screen.h"
 #include "sim/host/Simulator.h"
-#include "tests/support/DeviceFixture.h"
+#include "tests/sim/host/ScriptedSimulator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -21,19 +21,10 @@ namespace {
 
 using nlohmann::json;
 
-class InputTest : public ::testing::Test {
+class InputTest : public test::ScriptedSimulatorTest {
  protected:
-  InputTest() : simulator(folder.path() / "device"), input(simulator.input()) {}
+  InputTest() : input(simulator.input()) {}
 
-  // Runs a script on the same simulator; returns its exit status.
-  int run(const std::string& script) {
-    out.str("");
-    err.str("");
-    ScriptRunner runner(simulator, out);
-    std::istringstream in(script);
-    return runner.run(in, err);
-  }
-  void wait(double seconds) { simulator.device().advance(seconds); }
   // The picker for a test list, presented in Settings.
   void openPicker() {
     input.openPicker("test", "settings");
@@ -48,10 +39,7 @@ class InputTest : public ::testing::Test {
     return 0;
   }
 
-  test::TemporaryFolder folder;
-  Simulator simulator;
   Input& input;
-  std::ostringstream out, err;
 };
 
 TEST_F(InputTest, TheFingerBelongsToWhoeverPutItDownAndOthersAreRefused) {
@@ -206,7 +194,7 @@ TEST_F(InputTest, OnlyTheScriptsDumpConsumesTheLog) {
 }
 
 TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommandIsDocumented) {
-  test::TemporaryFolder folder;
+  kavro::test::TemporaryFolder folder;
   Simulator simulator(folder.path() / "device");
   std::ostringstream out, err;
   ScriptRunner runner(simulator, out);

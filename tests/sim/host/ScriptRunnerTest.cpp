@@ -3,7 +3,7 @@
 
 #include "sim/host/ScriptRunner.h"
 #include "sim/host/Simulator.h"
-#include "tests/support/DeviceFixture.h"
+#include "tests/sim/host/ScriptedSimulator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -29,29 +29,7 @@ TEST(ScriptWordsTest, SplitsAsAShellDoesWithDoubleQuotes) {
   EXPECT_THROW(ScriptRunner::splitWords("tap \"open"), ScriptError);
 }
 
-class ScriptTest : public ::testing::Test {
- protected:
-  ScriptTest() : simulator(folder.path() / "device") {}
-  // Runs a script; returns its exit status, with its output and errors kept.
-  int run(const std::string& script) {
-    out.str("");
-    err.str("");
-    ScriptRunner runner(simulator, out);
-    std::istringstream in(script);
-    return runner.run(in, err);
-  }
-  // The last dump the script printed.
-  json lastDump() {
-    std::string line, last;
-    std::istringstream lines(out.str());
-    while (std::getline(lines, line))
-      if (!line.empty()) last = line;
-    return json::parse(last);
-  }
-  kavro::test::TemporaryFolder folder;
-  Simulator simulator;
-  std::ostringstream out, err;
-};
+using ScriptTest = kavro::test::ScriptedSimulatorTest;
 
 TEST_F(ScriptTest, ErrorsAndFailedExpectationsStopWithTheirLineAndStatus) {
   EXPECT_EQ(run("open settings\nfly away\n"), 2);
