@@ -11,7 +11,7 @@ KAVRO_OBJC_CLASS_IMPLEMENTATION(UISearchController, UIViewController, )
 
 namespace {
 constexpr CGFloat kFieldHeight = 36;
-constexpr CGFloat kMargin = 16;
+constexpr CGFloat kFieldMargin = 16;
 constexpr CGFloat kCancelWidth = 60;
 }  // namespace
 
@@ -107,9 +107,9 @@ void UISearchBar::layoutSubviews() {
   UIView::layoutSubviews();
   CGFloat width = bounds().size.width;
   bool cancel = showsCancelButton_ && cancelButton_;
-  CGFloat fieldWidth = width - 2 * kMargin - (cancel ? kCancelWidth + 8 : 0);
+  CGFloat fieldWidth = width - 2 * kFieldMargin - (cancel ? kCancelWidth + 8 : 0);
   CGFloat y = (bounds().size.height - kFieldHeight) / 2;
-  field_->setFrame(CGRectMake(kMargin, y, fieldWidth, kFieldHeight));
+  field_->setFrame(CGRectMake(kFieldMargin, y, fieldWidth, kFieldHeight));
   fieldLabel_->setFrame(CGRectMake(28, 0, fieldWidth - 36, kFieldHeight));
   fieldLabel_->setText(text_.empty() ? placeholder_ : text_);
   fieldLabel_->setTextColor(text_.empty() ? UIColor::secondaryLabelColor() : UIColor::labelColor());
@@ -118,7 +118,7 @@ void UISearchBar::layoutSubviews() {
   field_->setAccessibilityTraits(UIAccessibilityTraitSearchField);
   field_->setAccessibilityLabel(placeholder_);
   field_->setAccessibilityValue(text_);
-  if (cancelButton_) cancelButton_->setFrame(CGRectMake(width - kMargin - kCancelWidth, y, kCancelWidth, kFieldHeight));
+  if (cancelButton_) cancelButton_->setFrame(CGRectMake(width - kFieldMargin - kCancelWidth, y, kCancelWidth, kFieldHeight));
 }
 
 std::shared_ptr<UISearchController> UISearchController::initWithSearchResultsController(

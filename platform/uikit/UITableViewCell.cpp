@@ -7,7 +7,7 @@
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UITableViewCell, UIView, )
 
 namespace {
-constexpr CGFloat kMargin = 16;
+constexpr CGFloat kContentMargin = 16;
 constexpr CGFloat kAccessorySize = 14;
 constexpr CGFloat kEditingControlWidth = 38;
 constexpr CGFloat kDetailFontSize = 12;
@@ -151,24 +151,24 @@ void UITableViewCell::layoutSubviews() {
     accessoryView_->setHidden(!showAccessory);
     if (showAccessory) {
       CGSize size = accessoryView_->frame().size;
-      accessoryView_->setFrame(CGRectMake(right - kMargin - size.width, (area.size.height - size.height) / 2,
+      accessoryView_->setFrame(CGRectMake(right - kContentMargin - size.width, (area.size.height - size.height) / 2,
                                           size.width, size.height));
-      right -= kMargin + size.width;
+      right -= kContentMargin + size.width;
     }
   } else if (accessoryImageView_) {
     accessoryImageView_->setHidden(!showAccessory);
     if (showAccessory) {
-      accessoryImageView_->setFrame(CGRectMake(right - kMargin - kAccessorySize,
+      accessoryImageView_->setFrame(CGRectMake(right - kContentMargin - kAccessorySize,
                                                (area.size.height - kAccessorySize) / 2, kAccessorySize,
                                                kAccessorySize));
-      right -= kMargin + kAccessorySize;
+      right -= kContentMargin + kAccessorySize;
     }
   }
   contentView_->setFrame(CGRectMake(left, 0, std::max<CGFloat>(0, right - left), area.size.height));
 
   // Content: image, then the labels in the layout of the style.
   CGRect content = contentView_->bounds();
-  CGFloat x = kMargin;
+  CGFloat x = kContentMargin;
   if (auto image = imageView_->image()) {
     CGFloat limit = std::max<CGFloat>(0, content.size.height - 16);
     CGSize size = image->size();
@@ -176,11 +176,11 @@ void UITableViewCell::layoutSubviews() {
                                                   limit / std::max<CGFloat>(1, size.height)));
     CGSize drawn{size.width * scale, size.height * scale};
     imageView_->setFrame(CGRectMake(x, (content.size.height - drawn.height) / 2, drawn.width, drawn.height));
-    x += drawn.width + kMargin;
+    x += drawn.width + kContentMargin;
   } else {
     imageView_->setFrame(CGRectZero);
   }
-  CGFloat width = std::max<CGFloat>(0, content.size.width - x - kMargin);
+  CGFloat width = std::max<CGFloat>(0, content.size.width - x - kContentMargin);
   CGFloat titleHeight = textLabel_->sizeThatFits({width, 0}).height;
   if (style_ == UITableViewCellStyleSubtitle && detailTextLabel_ && !detailTextLabel_->text().empty()) {
     CGFloat detailHeight = detailTextLabel_->sizeThatFits({width, 0}).height;

@@ -7,6 +7,7 @@
 #include "platform/foundation/Utf8Text.h"
 
 #include <nlohmann/json.hpp>
+#include <zlib.h>
 
 #include <bit>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace kavro::test {
 
@@ -123,6 +125,15 @@ class PlistValueGenerator {
   PlistGeneratorOptions options_;
 };
 
+// [tag, value], the value moved in: a braced list would copy whole subtrees at
+// every level of nesting.
+inline nlohmann::json tagged(std::string tag, nlohmann::json&& value) {
+  nlohmann::json pair = nlohmann::json::array();
+  pair.push_back(std::move(tag));
+  pair.push_back(std::move(value));
+  return pair;
+}
+
 // The canonical description: ["int", "-12"], ["real", "<bits>"], ["date", "<µs>"]...
 // With `exact`, dates are described by their bits too, for comparisons within this
 // project, where nothing may be rounded.
@@ -152,13 +163,10 @@ inline nlohmann::json canonical(const PlistValue& value, bool exact = false) {
     case PlistValue::Type::data: {
       const auto& bytes = value.asData()->bytes;
       if (bytes.size() > 4096) {
-        std::uint32_t crc = 0xFFFFFFFF;
-        for (auto byte : bytes) {
-          crc ^= byte;
-          for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-        }
+        // zlib's CRC-32, the one Python's zlib.crc32 computes for the peer.
+        const auto crc = ::crc32_z(::crc32_z(0, nullptr, 0), bytes.data(), bytes.size());
         char text[64];
-        std::snprintf(text, sizeof text, "%zu bytes, crc32 %08x", bytes.size(), ~crc);
+        std::snprintf(text, sizeof text, "%zu bytes, crc32 %08lx", bytes.size(), static_cast<unsigned long>(crc));
         return json::array({"data", text});
       }
       std::string hex;
@@ -173,12 +181,12 @@ inline nlohmann::json canonical(const PlistValue& value, bool exact = false) {
     case PlistValue::Type::array: {
       json elements = json::array();
       for (const auto& element : *value.asArray()) elements.push_back(canonical(element, exact));
-      return json::array({"array", elements});
+      return tagged("array", std::move(elements));
     }
     case PlistValue::Type::dictionary: {
       json entries = json::array();
-      for (const auto& [key, element] : *value.asDictionary()) entries.push_back(json::array({key, canonical(element, exact)}));
-      return json::array({"dict", entries});
+      for (const auto& [key, element] : *value.asDictionary()) entries.push_back(tagged(key, canonical(element, exact)));
+      return tagged("dict", std::move(entries));
     }
   }
   return nullptr;
