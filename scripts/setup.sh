@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config   # compiler and build
   libplist-dev                                   # parsing XML property lists
   libpng-dev                                     # reading PNG pictures and icons
+  zlib1g-dev                                     # CRC-32 in the property-list tests (libpng needs it too)
   libicu-dev                                     # Unicode case mapping and string comparison
   nlohmann-json3-dev                             # the simulator's JSON (dump, expect, web API)
   libboost-dev                                   # the simulator's web server: Boost.Beast and Asio (kavro-sim serve)
