@@ -51,9 +51,11 @@ class BenchmarkFolder {
   fs::path path_;
 };
 
-PlistValue identifierList(int variant) {
+// `count` identifiers; variants 0 and 1 differ in every element.
+PlistValue identifierList(int variant, int count = 100) {
   PlistValue::Array list;
-  for (int i = 0; i < 100; ++i)
+  list.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
     list.push_back("com.example.application" + std::to_string(i) + (variant ? ".b" : ".a"));
   return PlistValue(std::move(list));
 }
@@ -157,18 +159,11 @@ void BM_WriteOfHundredElementList(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteOfHundredElementList)->MinTime(2.0);
 
-PlistValue longList(int count) {
-  PlistValue::Array list;
-  list.reserve(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) list.push_back("element-" + std::to_string(i));
-  return PlistValue(std::move(list));
-}
-
 // A fresh store reads the whole file each time.
 void BM_ReadDomainWithLongList(benchmark::State& state) {
   BenchmarkFolder folder;
   const int count = static_cast<int>(state.range(0));
-  writeFile(folder.domainFile(), bytesOf({{"enabled", true}, {"list", longList(count)}}));
+  writeFile(folder.domainFile(), bytesOf({{"enabled", true}, {"list", identifierList(0, count)}}));
   for (auto _ : state) {
     auto defaults = NSUserDefaults::defaultsWithDirectory(folder.path());
     const PlistValue list = defaults->objectForKey("list", kDomain);
@@ -182,7 +177,7 @@ BENCHMARK(BM_ReadDomainWithLongList)->Arg(5'000)->Arg(50'000)->Arg(200'000)->Uni
 void BM_WriteBesideFiveThousandEntryList(benchmark::State& state) {
   BenchmarkFolder folder;
   auto defaults = NSUserDefaults::defaultsWithDirectory(folder.path());
-  defaults->setPersistentDomain({{"enabled", true}, {"list", longList(5'000)}}, kDomain);
+  defaults->setPersistentDomain({{"enabled", true}, {"list", identifierList(0, 5'000)}}, kDomain);
   bool enabled = false;
   for (auto _ : state) {
     enabled = !enabled;

@@ -63,8 +63,8 @@ std::vector<NSStringSearchText> searchKeys(const ApplicationList& catalogue) {
 ApplicationList searchCatalogue(const ApplicationList& catalogue, const std::vector<NSStringSearchText>& keys,
                                 const std::string& query) {
   ApplicationList result;
-  NSStringSearchText needle = NSStringPrepareSearchText(NSStringLowercase(query));
-  if (needle.characters.empty()) return result;
+  const std::u16string needle = NSStringSortKey(NSStringLowercase(query));
+  if (needle.empty()) return result;
   for (std::size_t i = 0; i < catalogue.size() && i < keys.size(); ++i)
     if (NSStringSearchTextContains(keys[i], needle)) result.push_back(catalogue[i]);
   return result;

@@ -26,7 +26,6 @@ class KavroIdentifierList {
   // and a domain without a file gets none.
   static void remove(const std::string& key);
 
-  const std::string& key() const { return key_; }
   // Rows: the identifiers, in stored order.
   long count() const { return count_; }
   // The identifier of a row; nullopt for a row the list does not have (another

@@ -29,9 +29,10 @@ namespace kavro::platform::foundation {
 
 class BinaryPropertyListReader {
  public:
+  // What the caller allows (NSPropertyListSerialization passes its own limits).
   struct Limits {
-    int maximumDepth = 512;
-    std::size_t maximumObjects = 1'000'000;
+    int maximumDepth;
+    std::size_t maximumObjects;
     // Bytes of strings and data in the result, shared ones counted at every reference.
     std::size_t maximumBytes = 256u << 20;
   };

@@ -56,10 +56,8 @@ std::string depthError() {
 }
 
 std::optional<PlistValue> parseBinary(const std::vector<std::uint8_t>& data, std::string& error) {
-  BinaryPropertyListReader::Limits limits;
-  limits.maximumDepth = NSPropertyListSerialization::kMaximumDepth;
-  limits.maximumObjects = NSPropertyListSerialization::kMaximumObjectCount;
-  BinaryPropertyListReader reader(data, limits);
+  BinaryPropertyListReader reader(data, {NSPropertyListSerialization::kMaximumDepth,
+                                         NSPropertyListSerialization::kMaximumObjectCount});
   auto value = reader.read(&error);
   if (!value) error = "not a valid binary property list: " + error;
   return value;
@@ -80,7 +78,16 @@ std::optional<PlistValue> parseXml(const std::vector<std::uint8_t>& data, std::s
     return std::nullopt;
   }
   auto value = LibplistConversion::fromNode(parsed, scanner.dates(), scanner.integers(), &error);
-  if (!value) error = "not a valid property list: " + error;
+  if (!value) {
+    error = "not a valid property list: " + error;
+    return std::nullopt;
+  }
+  // The scanner counts every element, leaves included, with some slack; the depth
+  // of containers is checked exactly here. The binary reader checks it as it reads.
+  if (isDeeperThan(*value, NSPropertyListSerialization::kMaximumDepth)) {
+    error = "not a property list: " + depthError();
+    return std::nullopt;
+  }
   return value;
 }
 
@@ -95,7 +102,6 @@ std::optional<PlistValue> NSPropertyListSerialization::propertyListWithData(
   std::string reason;
   auto value = binary ? parseBinary(data, reason) : parseXml(data, reason);
   if (!value) return failure(error, reason);
-  if (isDeeperThan(*value, kMaximumDepth)) return failure(error, "not a property list: " + depthError());
   if (format) *format = binary ? NSPropertyListFormat::binary : NSPropertyListFormat::xml;
   if (error) error->clear();
   return value;

@@ -60,7 +60,7 @@ std::string NSStringLowercase(const std::string& text) {
 }
 
 bool NSStringContains(const std::string& text, const std::string& needle) {
-  return NSStringSearchTextContains(NSStringPrepareSearchText(text), NSStringPrepareSearchText(needle));
+  return NSStringSearchTextContains(NSStringPrepareSearchText(text), NSStringSortKey(needle));
 }
 
 std::string NSStringDecomposed(const std::string& text) {
@@ -76,8 +76,7 @@ NSStringSearchText NSStringPrepareSearchText(const std::string& text) {
   return {utf16(value), characterBoundaries(value)};
 }
 
-bool NSStringSearchTextContains(const NSStringSearchText& text, const NSStringSearchText& needle) {
-  const std::u16string& wanted = needle.characters;
+bool NSStringSearchTextContains(const NSStringSearchText& text, const std::u16string& wanted) {
   if (wanted.empty()) return false;
   // Canonically equivalent texts have the same decomposition; a match counts only
   // when it starts and ends where composed characters of the text do.

@@ -32,5 +32,6 @@ struct NSStringSearchText {
   std::vector<bool> boundaries;
 };
 NSStringSearchText NSStringPrepareSearchText(const std::string& text);
-// NSStringContains over prepared texts.
-bool NSStringSearchTextContains(const NSStringSearchText& text, const NSStringSearchText& needle);
+// NSStringContains over a prepared text; `needle` is NSStringSortKey of the
+// text searched for (its decomposition: where its characters begin is not needed).
+bool NSStringSearchTextContains(const NSStringSearchText& text, const std::u16string& needle);

@@ -46,14 +46,17 @@ void reportMovedAside(const DomainFileSnapshot& snapshot, const std::string& dom
 }
 
 // Whether any string or dictionary key in `value` is not valid UTF-8.
+bool holdsInvalidText(const PlistValue& value);
+bool holdsInvalidText(const PlistValue::Dictionary& dictionary) {
+  return std::any_of(dictionary.begin(), dictionary.end(), [](const auto& entry) {
+    return !isValidUtf8(entry.first) || holdsInvalidText(entry.second);
+  });
+}
 bool holdsInvalidText(const PlistValue& value) {
   if (const std::string* text = value.asString()) return !isValidUtf8(*text);
   if (const auto* array = value.asArray())
     return std::any_of(array->begin(), array->end(), [](const PlistValue& element) { return holdsInvalidText(element); });
-  if (const auto* dictionary = value.asDictionary())
-    return std::any_of(dictionary->begin(), dictionary->end(), [](const auto& entry) {
-      return !isValidUtf8(entry.first) || holdsInvalidText(entry.second);
-    });
+  if (const auto* dictionary = value.asDictionary()) return holdsInvalidText(*dictionary);
   return false;
 }
 
@@ -335,21 +338,25 @@ bool PreferenceDomainStore::isUsable() {
 bool PreferenceDomainStore::moveAside(DomainFileSnapshot& snapshot, const std::string& domain,
                                       bool keepOriginalName) {
   const std::string original = snapshot.path().string();
-  if (snapshot.state() == DomainFileSnapshot::State::notAFile) return renameAside(snapshot, domain);
+  // A folder cannot be linked and a link would be followed: what is not a regular
+  // file is renamed. Under the lock no writer sees the gap; a reader sees no file,
+  // which reads as the same empty domain as the thing that was there.
+  const bool regularFile = snapshot.state() != DomainFileSnapshot::State::notAFile;
   for (int n = 1; n <= kMaximumCorruptCopies; ++n) {
     const std::string target = original + ".corrupt-" + std::to_string(n);
     // A hard link keeps the domain file in place until the new one is renamed over
     // it, and fails rather than replace an earlier copy.
-    if (::link(original.c_str(), target.c_str()) == 0) {
+    if (regularFile && ::link(original.c_str(), target.c_str()) == 0) {
       if (!keepOriginalName && ::unlink(original.c_str()) != 0)
         return fail("cannot remove " + original + " after copying it to " + target + ": " +
                     std::strerror(errno));
       reportMovedAside(snapshot, domain, target);
       return true;
     }
-    if (errno == EEXIST) continue;
-    if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) {
-      // No hard links on this file system; the lock keeps other writers out.
+    if (regularFile && errno == EEXIST) continue;
+    if (!regularFile || errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) {
+      // Renamed instead (no hard links on this file system, or not a file); the
+      // lock keeps other writers out.
       struct stat existing {};
       if (::lstat(target.c_str(), &existing) == 0) continue;
       if (::rename(original.c_str(), target.c_str()) == 0) {
@@ -364,30 +371,11 @@ bool PreferenceDomainStore::moveAside(DomainFileSnapshot& snapshot, const std::s
               std::to_string(kMaximumCorruptCopies) + " earlier copies are in the way; nothing was written");
 }
 
-bool PreferenceDomainStore::renameAside(DomainFileSnapshot& snapshot, const std::string& domain) {
-  // A folder cannot be linked and a link would be followed: what is not a regular
-  // file is renamed. Under the lock no writer sees the gap; a reader sees no file,
-  // which reads as the same empty domain as the thing that was there.
-  const std::string original = snapshot.path().string();
-  for (int n = 1; n <= kMaximumCorruptCopies; ++n) {
-    const std::string target = original + ".corrupt-" + std::to_string(n);
-    struct stat existing {};
-    if (::lstat(target.c_str(), &existing) == 0) continue;
-    if (::rename(original.c_str(), target.c_str()) != 0)
-      return fail("cannot move " + original + " (" + snapshot.problem() + ") aside to " + target + ": " +
-                  std::strerror(errno) + "; nothing was written");
-    reportMovedAside(snapshot, domain, target);
-    return true;
-  }
-  return fail("cannot move " + original + " aside: " + std::to_string(kMaximumCorruptCopies) +
-              " earlier copies are in the way; nothing was written");
-}
-
 bool PreferenceDomainStore::keepBeforeRepair(DomainFileSnapshot& snapshot, const std::string& domain,
                                              std::size_t repairs) {
   const std::string original = snapshot.path().string();
   const std::string count = std::to_string(repairs) + " ill-formed UTF-8 sequence" + (repairs == 1 ? "" : "s");
-  if (snapshot.state() != DomainFileSnapshot::State::loaded || !holdsInvalidText(PlistValue(snapshot.values()))) {
+  if (snapshot.state() != DomainFileSnapshot::State::loaded || !holdsInvalidText(snapshot.values())) {
     // The text came with this change, not from the file: nothing stored is lost.
     report("domain \"" + domain + "\": " + count + " in the text being stored were written as U+FFFD");
     return true;

@@ -83,7 +83,6 @@ class PreferenceDomainStore {
   bool fail(const std::string& message);
   bool succeed();
   bool moveAside(DomainFileSnapshot& snapshot, const std::string& domain, bool keepOriginalName);
-  bool renameAside(DomainFileSnapshot& snapshot, const std::string& domain);
   // Before the domain is written with its ill-formed text repaired: keeps the file
   // as it was at "DOMAIN.plist.original-N" when the text came from it, and says so.
   bool keepBeforeRepair(DomainFileSnapshot& snapshot, const std::string& domain, std::size_t repairs);

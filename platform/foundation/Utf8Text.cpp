@@ -90,4 +90,10 @@ void appendUtf8(std::string& text, char32_t codePoint) {
   }
 }
 
+std::string_view validUtf8View(std::string_view text, std::string& storage) {
+  if (isValidUtf8(text)) return text;
+  storage = repairedUtf8(text);
+  return storage;
+}
+
 }  // namespace kavro::platform::foundation

@@ -16,6 +16,10 @@ bool isValidUtf8(std::string_view text);
 // them.
 std::string repairedUtf8(std::string_view text, std::size_t* replacements = nullptr);
 
+// `text` itself when it is UTF-8, else its repaired form kept in `storage`: text
+// that needs no repair is not copied.
+std::string_view validUtf8View(std::string_view text, std::string& storage);
+
 // Appends the UTF-8 form of `codePoint` (up to U+10FFFF). A lone surrogate
 // (U+D800...U+DFFF) is written in the same three-byte form, which is not valid
 // UTF-8: such text reads back as ill-formed, as the UTF-16 it came from was.

@@ -15,8 +15,8 @@ bool appendEscaped(std::string& out, const std::string& raw, std::string* error)
     if (error) *error = "a string holds a NUL character, which XML cannot hold";
     return false;
   }
-  const std::string text = isValidUtf8(raw) ? raw : repairedUtf8(raw);
-  for (char c : text) {
+  std::string repaired;
+  for (char c : validUtf8View(raw, repaired)) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
       case '&': out += "&amp;"; break;

@@ -1,11 +1,7 @@
 #include "platform/uikit/SystemSymbolCatalogue.h"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
-#include <cstddef>
-#include <numbers>
+#include <string>
+#include <vector>
 
 namespace kavro::platform::uikit {
 

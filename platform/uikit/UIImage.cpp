@@ -2,7 +2,6 @@
 
 #include "platform/device/Device.h"
 #include "platform/objc/Class.h"
-#include "platform/uikit/SymbolPathFlattening.h"
 #include "platform/uikit/SystemSymbolCatalogue.h"
 
 #include <png.h>

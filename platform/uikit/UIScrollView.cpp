@@ -325,7 +325,7 @@ CGPoint UIScrollView::releaseVelocity(double time) const {
       first = &sample;
       break;
     }
-  if (!first || samples_.empty()) return {0, 0};
+  if (!first) return {0, 0};
   const TouchSample& last = samples_.back();
   double elapsed = last.time - first->time;
   if (elapsed <= 1e-6) return {0, 0};
@@ -340,7 +340,6 @@ CGPoint UIScrollView::releaseVelocity(double time) const {
 void UIScrollView::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>&) {
   if (touches.empty()) return;
   const auto& touch = touches.front();
-  touchStoppedMotion_ = motion_ != nullptr;
   stopMotion();
   tracking_ = true;
   dragging_ = false;

@@ -135,8 +135,6 @@ class UIScrollView : public UIView {
   virtual void willBeginUserScrolling() {}
   CGPoint touchStart() const { return touchStart_; }
   bool isScrollingTouch() const { return dragging_; }
-  // Whether the current touch landed while the content was moving (and stopped it).
-  bool touchStoppedMotion() const { return touchStoppedMotion_; }
   // Whether the content can move along each axis (it is larger than the view, or
   // is told to always bounce).
   bool canScrollVertically() const;
@@ -176,7 +174,6 @@ class UIScrollView : public UIView {
 
   bool tracking_ = false;
   bool dragging_ = false;
-  bool touchStoppedMotion_ = false;
   CGPoint touchStart_{};
   // The offset the finger would have reached without resistance past the ends.
   CGPoint unstretchedOffsetAtTouchStart_{};

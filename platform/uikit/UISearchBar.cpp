@@ -23,6 +23,9 @@ std::shared_ptr<UISearchBar> UISearchBar::initWithFrame(CGRect frame) {
   field_->setBackgroundColor(UIColor::systemGray5Color());
   field_->layer()->setCornerRadius(10);
   field_->setUserInteractionEnabled(false);
+  // Read as one search field: named by the placeholder, its value the text typed.
+  field_->setIsAccessibilityElement(true);
+  field_->setAccessibilityTraits(UIAccessibilityTraitSearchField);
   addSubview(field_);
   fieldLabel_ = alloc<UILabel>()->initWithFrame(CGRectZero);
   fieldLabel_->setTextColor(UIColor::secondaryLabelColor());
@@ -113,9 +116,6 @@ void UISearchBar::layoutSubviews() {
   fieldLabel_->setFrame(CGRectMake(28, 0, fieldWidth - 36, kFieldHeight));
   fieldLabel_->setText(text_.empty() ? placeholder_ : text_);
   fieldLabel_->setTextColor(text_.empty() ? UIColor::secondaryLabelColor() : UIColor::labelColor());
-  // Read as one search field: named by the placeholder, its value the text typed.
-  field_->setIsAccessibilityElement(true);
-  field_->setAccessibilityTraits(UIAccessibilityTraitSearchField);
   field_->setAccessibilityLabel(placeholder_);
   field_->setAccessibilityValue(text_);
   if (cancelButton_) cancelButton_->setFrame(CGRectMake(width - kFieldMargin - kCancelWidth, y, kCancelWidth, kFieldHeight));

@@ -12,9 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstdint>
-#include <variant>
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIView, UIResponder, )
 

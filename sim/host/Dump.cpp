@@ -171,9 +171,7 @@ json tableJson(const Screen& screen) {
 // The open quick-action menu of the home screen, when springboard is in front and
 // nothing is presented over the home screen.
 json menuJson(const Screen& screen) {
-  auto& window = screen.window();
-  auto home = std::dynamic_pointer_cast<HomeScreenController>(window ? window->rootViewController() : nullptr);
-  auto menu = home && screen.frontMost() == home ? home->menu() : nullptr;
+  auto menu = screen.openMenu();
   if (!menu) return nullptr;
   const auto& content = menu->content();
   json dock = nullptr;

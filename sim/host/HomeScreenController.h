@@ -35,7 +35,6 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   std::shared_ptr<UIViewController> init() override;
   // The extension whose dock the menus show; set before the view loads.
   void setExtension(std::shared_ptr<ShortcutsExtension> extension) { extension_ = std::move(extension); }
-  const std::shared_ptr<ShortcutsExtension>& extension() const { return extension_; }
   void loadView() override;
 
   // Icons: the grid's, page by page, then the dock's.

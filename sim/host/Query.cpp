@@ -79,17 +79,6 @@ QueryMatch findCell(const Screen& screen, const std::string& argument) {
   throw InputError("no visible cell \"" + text + "\" #" + std::to_string(index));
 }
 
-std::shared_ptr<HomeScreenController> homeScreen(const Screen& screen) {
-  auto& window = screen.window();
-  return std::dynamic_pointer_cast<HomeScreenController>(window ? window->rootViewController() : nullptr);
-}
-
-// The open quick-action menu of the home screen, when nothing is presented over it.
-std::shared_ptr<QuickActionMenuView> openMenu(const Screen& screen) {
-  auto home = homeScreen(screen);
-  return home && screen.frontMost() == home ? home->menu() : nullptr;
-}
-
 QueryMatch findAction(const Screen& screen, const std::string& title) {
   if (auto alert = std::dynamic_pointer_cast<UIAlertController>(screen.alert())) {
     for (auto& action : alert->actions())
@@ -97,7 +86,7 @@ QueryMatch findAction(const Screen& screen, const std::string& title) {
         if (auto button = alert->buttonForAction(action)) return matched(button);
     throw InputError("the alert has no action \"" + title + "\"");
   }
-  if (auto menu = openMenu(screen)) {
+  if (auto menu = screen.openMenu()) {
     if (auto button = menu->actionButton(title)) return matched(button);
     throw InputError("the menu has no action \"" + title + "\"");
   }
@@ -105,7 +94,7 @@ QueryMatch findAction(const Screen& screen, const std::string& title) {
 }
 
 QueryMatch findIcon(const Screen& screen, const std::string& identifier) {
-  auto home = homeScreen(screen);
+  auto home = screen.homeScreen();
   if (!home) throw InputError("icons are on the home screen (front springboard)");
   if (!home->frontApplication().empty())
     throw InputError("\"" + home->frontApplication() + "\" is in front of the home screen (home first)");
@@ -116,7 +105,7 @@ QueryMatch findIcon(const Screen& screen, const std::string& identifier) {
 }
 
 QueryMatch findShortcut(const Screen& screen, const std::string& identifier) {
-  auto menu = openMenu(screen);
+  auto menu = screen.openMenu();
   if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
   if (!menu->content().dock) throw InputError("the menu of \"" + menu->content().application + "\" has no dock");
   menu->scrollShortcutIntoView(identifier);
@@ -126,7 +115,7 @@ QueryMatch findShortcut(const Screen& screen, const std::string& identifier) {
 }
 
 QueryMatch findAddShortcut(const Screen& screen) {
-  auto menu = openMenu(screen);
+  auto menu = screen.openMenu();
   if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
   if (!menu->addButton()) throw InputError("the menu of \"" + menu->content().application + "\" shows no add button");
   return matched(menu->addButton());

@@ -51,7 +51,8 @@ void appendNumber(std::string& out, double value) {
 // A JSON string; text that is not UTF-8 (an application's name, say) shows with
 // U+FFFD, as JSON and the page's WebSocket carry only Unicode text.
 void appendString(std::string& out, const std::string& raw) {
-  const std::string text = kavro::platform::foundation::isValidUtf8(raw) ? raw : kavro::platform::foundation::repairedUtf8(raw);
+  std::string repaired;
+  const std::string_view text = kavro::platform::foundation::validUtf8View(raw, repaired);
   out += '"';
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -607,13 +608,16 @@ void RenderTree::writeLabel(std::string& out, const UILabel& label, CGSize size,
   // cut with an ellipsis, as is a single line longer than the label. The browser's
   // font differs from the platform's measure, so the platform says where that happens.
   bool cut = false;
-  if (label.numberOfLines() > 0 && !lines.empty()) {
+  // Only a label that used every line it may have can have left text out.
+  if (label.numberOfLines() > 0 && !lines.empty() &&
+      lines.size() >= static_cast<std::size_t>(label.numberOfLines())) {
     auto all = words(label.text());
     std::size_t shown = 0;
     for (auto& line : lines) shown += words(line).size();
     if (shown < all.size()) {
       std::string rest;
-      for (std::size_t i = shown - words(lines.back()).size(); i < all.size(); ++i)
+      const std::size_t lastLineWords = words(lines.back()).size();
+      for (std::size_t i = shown - lastLineWords; i < all.size(); ++i)
         rest += (rest.empty() ? "" : " ") + all[i];
       lines.back() = rest;
       cut = true;

@@ -95,7 +95,7 @@ std::vector<TappableButton> Screen::buttons() const {
   });
   // Front-most first: later in depth-first order is drawn above.
   std::reverse(candidates.begin(), candidates.end());
-  auto home = std::dynamic_pointer_cast<HomeScreenController>(window_->rootViewController());
+  auto home = homeScreen();
   for (auto& view : candidates) {
     std::string label;
     if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
@@ -113,6 +113,15 @@ std::vector<TappableButton> Screen::buttons() const {
     result.push_back({label, view, frame});
   }
   return result;
+}
+
+std::shared_ptr<HomeScreenController> Screen::homeScreen() const {
+  return std::dynamic_pointer_cast<HomeScreenController>(window_ ? window_->rootViewController() : nullptr);
+}
+
+std::shared_ptr<QuickActionMenuView> Screen::openMenu() const {
+  auto home = homeScreen();
+  return home && frontMost_ == home ? home->menu() : nullptr;
 }
 
 }  // namespace kavro::sim

@@ -20,6 +20,9 @@ class KavroSwitch;
 
 namespace kavro::sim {
 
+class HomeScreenController;
+class QuickActionMenuView;
+
 struct TappableButton {
   std::string label;  // title, symbol name, or an icon's application identifier
   std::shared_ptr<UIView> view;
@@ -48,6 +51,10 @@ class Screen {
   std::shared_ptr<UISearchBar> searchBar() const;
   // Every button a tap reaches now, front-most first.
   std::vector<TappableButton> buttons() const;
+  // The home screen when it is the window's root, else nullptr.
+  std::shared_ptr<HomeScreenController> homeScreen() const;
+  // The home screen's open quick-action menu, when nothing is presented over it.
+  std::shared_ptr<QuickActionMenuView> openMenu() const;
 
   // The centre of a view in window coordinates.
   static CGPoint centerInWindow(const UIView& view);

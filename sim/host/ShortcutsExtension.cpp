@@ -6,6 +6,8 @@
 #include "platform/mobilecoreservices/LSApplicationProxy.h"
 #include "platform/mobilecoreservices/LSApplicationRecord.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
+#include "selector/KavroApplicationSelector.h"
+#include "store/Preferences.h"
 
 #include <algorithm>
 #include <set>
@@ -36,20 +38,20 @@ bool isVisibleApplication(const LSApplicationProxy& application) {
 
 ShortcutsExtension::ShortcutsExtension() {
   auto defaults = NSUserDefaults::standardUserDefaults();
-  PlistValue::Dictionary domain = defaults->persistentDomainForName(kDomain);
+  PlistValue::Dictionary domain = defaults->persistentDomainForName(store::kDomain);
   auto value = [&](const std::string& key) {
     auto found = domain.find(key);
     return found == domain.end() ? PlistValue() : found->second;
   };
-  enabled_ = value("enabled").boolValue();
+  enabled_ = value(store::kEnabledKey).boolValue();
   PlistValue haptic = value("hapticFeedback");
   hapticFeedback_ = haptic.isNil() ? kHapticFeedbackByDefault : haptic.boolValue();
-  blacklist_ = identifiers(value("blacklist"));
+  blacklist_ = identifiers(value(store::kBlacklistKey));
   for (auto& [key, stored] : domain)
     if (stored.isArray()) lists_[key] = identifiers(stored);
   CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this,
                                   &ShortcutsExtension::showDockPosted,
-                                  kShowDockNotification, nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
+                                  KavroApplicationSelector::kShowDockNotification, nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
 }
 
 ShortcutsExtension::~ShortcutsExtension() {
@@ -88,7 +90,7 @@ void ShortcutsExtension::playOpenFeedback() const {
 }
 
 void ShortcutsExtension::readList(const std::string& key) {
-  PlistValue stored = NSUserDefaults::standardUserDefaults()->objectForKey(key, kDomain);
+  PlistValue stored = NSUserDefaults::standardUserDefaults()->objectForKey(key, store::kDomain);
   if (stored.isArray())
     lists_[key] = identifiers(stored);
   else

@@ -36,8 +36,6 @@ struct Shortcut {
 
 class ShortcutsExtension {
  public:
-  static constexpr const char* kDomain = "com.qelm.kavroprefs";
-  static constexpr const char* kShowDockNotification = "com.qelm.kavroprefs/show.dock";
   // `hapticFeedback` when nothing is stored: the default of the settings row that
   // sets it.
   static constexpr bool kHapticFeedbackByDefault = true;
@@ -49,8 +47,6 @@ class ShortcutsExtension {
   ShortcutsExtension(const ShortcutsExtension&) = delete;
   ShortcutsExtension& operator=(const ShortcutsExtension&) = delete;
 
-  bool isEnabled() const { return enabled_; }
-  bool hapticFeedback() const { return hapticFeedback_; }
   bool isBlacklisted(const std::string& application) const;
 
   // The dock of an application's menu: nothing when the extension shows none there

@@ -16,7 +16,6 @@ class SpringBoardApp {
   SpringBoardApp();
   const std::shared_ptr<UIWindow>& window() const { return window_; }
   std::shared_ptr<HomeScreenController> homeScreen() const { return home_; }
-  ShortcutsExtension& extension() const { return *extension_; }
 
  private:
   std::shared_ptr<ShortcutsExtension> extension_;
