@@ -4,11 +4,11 @@
 // until its frame comes back, and /api/state while 64 clients trickle their
 // requests and 200 keep-alive connections idle.
 
-#include "sim/host/Input.h"
-#include "sim/host/LiveDevice.h"
-#include "sim/host/Readings.h"
-#include "sim/host/Simulator.h"
-#include "sim/host/WebServer.h"
+#include "sim/core/Input.h"
+#include "sim/core/Readings.h"
+#include "sim/core/Simulator.h"
+#include "sim/web/server/LiveDevice.h"
+#include "sim/web/server/WebServer.h"
 #include "tests/support/LoopbackClient.h"
 
 #include <benchmark/benchmark.h>

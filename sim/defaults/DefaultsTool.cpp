@@ -2,8 +2,8 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "sim/defaults/DeviceLocation.h"
 #include "sim/defaults/OldStylePlistFormatter.h"
+#include "sim/devicefolder/DeviceFolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,7 +28,7 @@ constexpr const char* kUsage =
     "  export DOMAIN -                print the domain as an XML property list\n"
     "  domains                        list the domains that have a file, comma separated\n"
     "The device folder is DIR, else $KAVRO_DEVICE, else $XDG_DATA_HOME/kavroprefs/device\n"
-    "(XDG_DATA_HOME defaults to ~/.local/share). Domains are files under\n"
+    "(an absolute XDG_DATA_HOME, else $HOME/.local/share). Domains are files under\n"
     "DEVICE/var/jb/var/mobile/Library/Preferences.\n";
 
 std::string lowercase(std::string text) {
@@ -95,7 +95,6 @@ int DefaultsTool::run(const std::vector<std::string>& arguments) {
       break;
     }
   }
-  if (deviceOption_ && deviceOption_->empty()) return badArguments("--device needs a folder");
   if (next == arguments.size()) return badArguments("no command given");
   const std::string& verb = arguments[next];
   Arguments rest(arguments.data() + next + 1, arguments.size() - next - 1);
@@ -115,10 +114,11 @@ bool DefaultsTool::checkDomainName(const std::string& domain, int& status) {
 }
 
 bool DefaultsTool::openStore(int& status) {
-  std::string error;
-  auto device = DeviceLocation::choose(deviceOption_, &error);
-  if (!device) {
-    status = failure(error);
+  std::optional<std::filesystem::path> device;
+  try {
+    device = kavro::sim::chooseDeviceFolder(deviceOption_);
+  } catch (const kavro::sim::DeviceFolderError& error) {
+    status = failure(error.what());
     return false;
   }
   // The tool never makes a device: the simulator fills a new one with its sample

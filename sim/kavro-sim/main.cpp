@@ -1,12 +1,12 @@
 // kavro-sim: the device simulator. `run` plays a scenario script headless on a
 // virtual clock; `serve` shows the simulated iPhone in a browser.
 
-#include "sim/host/Input.h"
-#include "sim/host/LiveDevice.h"
-#include "sim/host/SampleDevice.h"
-#include "sim/host/ScriptRunner.h"
-#include "sim/host/Simulator.h"
-#include "sim/host/WebServer.h"
+#include "sim/core/Input.h"
+#include "sim/core/Simulator.h"
+#include "sim/devicefolder/DeviceFolder.h"
+#include "sim/script/ScriptRunner.h"
+#include "sim/web/server/LiveDevice.h"
+#include "sim/web/server/WebServer.h"
 
 #include <charconv>
 #include <csignal>
@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
     if (args[i] == "--device") {
       if (++i == args.size()) return usage();
       device = args[i];
+    } else if (args[i].starts_with("--device=")) {
+      device = args[i].substr(9);
     } else if (args[i] == "--port" && verb == "serve") {
       if (++i == args.size()) return usage();
       port = args[i];

@@ -3,10 +3,9 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/DeviceFixture.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,15 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Result = kavro::test::ProgramResult;
 
 std::string readText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  auto bytes = kavro::test::readFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class KavroDefaultsTool : public ::testing::Test {
@@ -42,33 +37,7 @@ class KavroDefaultsTool : public ::testing::Test {
 
   // Runs the tool with `arguments` and only the given environment.
   Result run(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
-    return spawn(KAVRO_DEFAULTS_BINARY, std::move(arguments), std::move(environment));
-  }
-  Result spawn(const char* binary, std::vector<std::string> arguments, std::vector<std::string> environment) const {
-    const fs::path out = temporary_.path() / ("out." + std::to_string(::getpid()));
-    const fs::path err = temporary_.path() / ("err." + std::to_string(::getpid()));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    arguments.insert(arguments.begin(), binary);
-    std::vector<char*> argv, envp;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    for (auto& variable : environment) envp.push_back(variable.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    Result result;
-    if (posix_spawn(&pid, binary, &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = readText(out);
-    result.err = readText(err);
-    return result;
+    return kavro::test::runProgram(KAVRO_DEFAULTS_BINARY, {std::move(arguments), std::move(environment), {}});
   }
   // Runs the tool on the test's device.
   Result tool(std::vector<std::string> arguments) const {
@@ -79,7 +48,7 @@ class KavroDefaultsTool : public ::testing::Test {
   Result simulator(const std::string& script) const {
     const fs::path path = temporary_.path() / "script.ksim";
     std::ofstream(path) << script;
-    return spawn(KAVRO_SIM_BINARY, {"run", "--device", device().string(), path.string()}, {});
+    return kavro::test::runProgram(KAVRO_SIM_BINARY, {{"run", "--device", device().string(), path.string()}, {}, {}});
   }
 
   kavro::test::TemporaryFolder temporary_;
@@ -173,25 +142,7 @@ TEST_F(KavroDefaultsTool, ExitStatusesTellMissingThingsFromBadArguments) {
   EXPECT_EQ(tool({"read", "com.a"}).out, "{\n    text = hello;\n}\n");
 }
 
-TEST_F(KavroDefaultsTool, FindsTheDeviceAsTheSimulatorDoes) {
-  const fs::path other = temporary_.path() / "other";
-  fs::create_directories(other);
-  ASSERT_EQ(run({"write", "com.env", "k", "1"}, {"KAVRO_DEVICE=" + device().string()}).status, 0);
-  EXPECT_TRUE(fs::exists(preferences() / "com.env.plist"));
-  // --device, anywhere before the command, wins over the variable.
-  ASSERT_EQ(run({"--device", other.string(), "write", "com.opt", "k", "1"},
-                {"KAVRO_DEVICE=" + device().string()}).status, 0);
-  EXPECT_TRUE(fs::exists(other / "var/jb/var/mobile/Library/Preferences/com.opt.plist"));
-
-  const fs::path dataHome = temporary_.path() / "data";
-  fs::create_directories(dataHome / "kavroprefs/device");
-  ASSERT_EQ(run({"write", "com.xdg", "k", "1"}, {"XDG_DATA_HOME=" + dataHome.string()}).status, 0);
-  EXPECT_TRUE(fs::exists(dataHome / "kavroprefs/device/var/jb/var/mobile/Library/Preferences/com.xdg.plist"));
-  const fs::path home = temporary_.path() / "home";
-  fs::create_directories(home / ".local/share/kavroprefs/device");
-  ASSERT_EQ(run({"write", "com.home", "k", "1"}, {"HOME=" + home.string()}).status, 0);
-  EXPECT_TRUE(fs::exists(home / ".local/share/kavroprefs/device/var/jb/var/mobile/Library/Preferences/com.home.plist"));
-
+TEST_F(KavroDefaultsTool, NeverMakesADevice) {
   // The tool never makes a device: the simulator fills a new one with its samples.
   Result missing = run({"--device", (temporary_.path() / "none").string(), "write", "com.a", "k", "1"});
   EXPECT_EQ(missing.status, 1);

@@ -1,0 +1,135 @@
+#pragma once
+// Everything a person (or a script) does to the simulated iPhone, with one set of
+// rules for both front ends: touches at points or on queries, gestures built from
+// them, typing into the edited field, the system's commands (open, front, back,
+// appearance). Touch points are in window points and held to the screen: a finger
+// cannot leave the glass.
+//
+// The home gesture belongs to the system, not to the application under the finger:
+// a touch that goes down on the home indicator (the bottom kHomeGestureEdge points)
+// and rises kHomeGestureDistance points is taken over: the window's touch is
+// cancelled, the home screen shows (Simulator::goHome), and the rest of that touch
+// goes nowhere.
+//
+// One finger touches the screen at a time. It belongs to whoever put it down (an
+// owner: the script, or one browser client); a press by another owner while it is
+// down is refused, never silently swapped for the first.
+//
+// Errors: InputError for a bad argument or a query that matches nothing,
+// InputRefused for an input that cannot apply now. Either way nothing changed.
+
+#include "platform/coregraphics/CGGeometry.h"
+#include "platform/device/Device.h"
+#include "sim/core/Query.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class UISearchBar;
+
+namespace kavro::sim {
+
+class Simulator;
+
+class Input {
+ public:
+  using Owner = std::uint64_t;
+  // The owner of touches that name none: the script, the web API's plain requests.
+  static constexpr Owner kDefaultOwner = 0;
+
+  // How long a long press holds; how long a flick's movement lasts.
+  static constexpr double kLongPressHold = 0.6;
+  static constexpr double kFlickDuration = 0.1;
+  // Where the home gesture starts, how far it must rise, and how the `home`
+  // command swipes.
+  static constexpr CGFloat kHomeGestureEdge = 34;
+  static constexpr CGFloat kHomeGestureDistance = 50;
+  static constexpr CGFloat kHomeSwipeDistance = 150;
+
+  explicit Input(Simulator& simulator) : simulator_(simulator) {}
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+
+  // Touches.
+  void touchDown(CGPoint point, Owner owner = kDefaultOwner);
+  void touchDown(const std::string& query, Owner owner = kDefaultOwner);
+  void touchMove(CGFloat dx, CGFloat dy, Owner owner = kDefaultOwner);
+  void touchMoveTo(CGPoint point, Owner owner = kDefaultOwner);
+  // Ends the touch where it is; with `outside`, first moves it straight down far
+  // outside the view it began in.
+  void touchUp(bool outside = false, Owner owner = kDefaultOwner);
+  void touchCancel(Owner owner = kDefaultOwner);
+  // Whether a finger is down, and whose.
+  bool isTouching() const;
+  std::optional<Owner> touchOwner() const;
+  // What an owner's going away does: its finger, if down, is cancelled.
+  void releaseOwner(Owner owner);
+
+  // Gestures made of touches.
+  void tap(const std::string& query);
+  void tapAt(CGPoint point);
+  void longPress(const std::string& query);
+  // A quick drag by (dx, dy) over kFlickDuration, lifted while still moving, so
+  // that a scroll view under it keeps the velocity it was given.
+  void flick(const std::string& query, CGFloat dx, CGFloat dy);
+  // Scrolls the front-most table so that a row (`row:S,R`) is visible.
+  void scrollTo(const std::string& rowQuery);
+  // A full trailing swipe on a row (`row:S,R`).
+  void swipe(const std::string& rowQuery);
+  // In edit mode, drags a row by its reorder control to another place.
+  void reorder(long section, long row, long toSection, long toRow);
+  // Pulls the presented sheet down to dismiss it.
+  void swipeDown();
+  // The home gesture: a swipe up from the bottom edge, in kDragSteps movements over
+  // kFlickDuration.
+  void home();
+  // A mouse wheel or trackpad turned over a point by (dx, dy) points, signed as a
+  // browser's wheel event: the scroll view under the point that can move that way
+  // moves at once, with no finger (a finger down, anyone's, is not disturbed).
+  // Returns whether anything moved.
+  bool wheel(CGPoint point, CGFloat dx, CGFloat dy);
+
+  // The search field and typing.
+  void focusSearch();
+  void searchCancel();
+  // Whether some field is being edited now, so that typing has somewhere to go.
+  bool hasEditedField();
+  // Types into the edited field, one character (one UTF-8 sequence) at a time.
+  void type(const std::string& text);
+  void backspace(long count);
+  // The keyboard's return key (the search key) on the edited field.
+  void returnKey();
+  // Escape ends editing the field as its Cancel button does (or, without one, by
+  // resigning it).
+  void escapeKey();
+
+  // The system.
+  void openSettings();
+  void openSpringboard();
+  void openPicker(const std::string& key, const std::string& process);
+  void bringToFront(const std::string& process);
+  void back();
+  void setAppearance(kavro::platform::Appearance appearance);
+
+ private:
+  void requireFinger(Owner owner) const;
+  // The finger's location, the system's own while it holds the home gesture.
+  CGPoint fingerLocation();
+  void endSystemGesture();
+  std::shared_ptr<UISearchBar> editedField();
+
+  Simulator& simulator_;
+  std::optional<Owner> owner_;
+  // Where the view under the latest touch-down ends, for touchUp(outside).
+  CGFloat touchedViewBottom_ = 0;
+  // The touch went down on the home indicator, where it went down, and whether the
+  // system has taken it over as the home gesture (then where the finger is).
+  bool edgeTouch_ = false;
+  CGPoint edgeStart_{};
+  bool homeGesture_ = false;
+  CGPoint systemLocation_{};
+};
+
+}  // namespace kavro::sim

@@ -1,0 +1,76 @@
+#include "sim/core/Readings.h"
+
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/UIWindow.h"
+#include "sim/core/Dump.h"
+#include "sim/core/PlistJson.h"
+#include "sim/core/Simulator.h"
+#include "store/Preferences.h"
+
+namespace kavro::sim {
+
+using nlohmann::json;
+
+Readings::Readings(Simulator& simulator)
+    : simulator_(simulator),
+      dumper_(std::make_unique<Dumper>(simulator)),
+      assets_(simulator.device().rootPath()),
+      renderTree_(assets_) {}
+
+Readings::~Readings() = default;
+
+json Readings::dump() { return dumper_->dump(true); }
+
+json Readings::state() {
+  json state = dumper_->dump(false);
+  json& log = state["log"];
+  if (log.is_array() && log.size() > kStateLogLength)
+    log.erase(log.begin(), log.end() - static_cast<std::ptrdiff_t>(kStateLogLength));
+  return state;
+}
+
+json Readings::prefs() {
+  kavro::platform::ProcessScope scope(simulator_.frontProcess());
+  auto defaults = NSUserDefaults::standardUserDefaults();
+  json stored = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
+  if (stored.is_null()) stored = json::object();
+  return {{"prefs", std::move(stored)}, {"prefsFile", kavro::store::preferencesFileExists()}};
+}
+
+json Readings::eventsAfter(std::uint64_t after, std::size_t limit) {
+  auto events = simulator_.device().eventsAfter(after);
+  std::size_t skip = events.size() > limit ? events.size() - limit : 0;
+  json list = json::array();
+  for (std::size_t i = skip; i < events.size(); ++i) {
+    json entry = Dumper::event(events[i]);
+    entry["seq"] = events[i].sequence;
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+std::uint64_t Readings::lastEventSequence() const { return simulator_.device().lastEventSequence(); }
+
+std::string Readings::picture() {
+  kavro::platform::Device& device = simulator_.device();
+  auto window = simulator_.frontWindow();
+  bool dark = device.appearance() == kavro::platform::Appearance::dark;
+  const std::string& process = simulator_.frontProcessName();
+  bool overWallpaper = process == "springboard" && simulator_.frontApplication().empty();
+  std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + (dark ? "dark" : "light") +
+                    "\",\"w\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenWidth)) +
+                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight)) +
+                    // The status bar's content is light over the home screen's wallpaper
+                    // and in dark appearance, dark over an application's light screen.
+                    ",\"statusBar\":\"" + (dark || overWallpaper ? "light" : "dark") + "\"";
+  kavro::platform::ProcessScope scope(simulator_.frontProcess());
+  UIUserInterfaceStyle style = dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
+  // The window's tint colours what the tree does not carry (the text caret).
+  auto tint = window ? window->tintColor() : nullptr;
+  if (!tint) tint = UIColor::systemBlueColor();
+  out += ",\"tint\":\"" + tint->hexString(style) + "\",\"root\":";
+  out += window ? renderTree_.render(*window, style) : std::string("null");
+  return out;
+}
+
+}  // namespace kavro::sim

@@ -1,0 +1,46 @@
+#pragma once
+// Preparing the folder of a simulated device (which folder it is, is
+// sim/devicefolder/DeviceFolder.h).
+//
+// A new device is made from the sample device in the repository; every device gets
+// the bundle (re)installed from resources/ each time it is prepared, so a bundle
+// update reaches devices that already exist while their applications and stored
+// preferences stay as they are.
+
+#include <filesystem>
+
+namespace kavro::sim {
+
+// Where the sources of a device come from.
+struct DeviceSources {
+  std::filesystem::path sampleDevice;  // copied into a new device
+  std::filesystem::path resources;     // the bundle's files
+
+  // The repository this program was built from.
+  static DeviceSources fromSourceTree();
+};
+
+// Makes `folder` a usable device:
+// - a folder that does not exist, or is empty, becomes a copy of the sample device,
+//   built in a temporary sibling and renamed into place, so an interrupted creation
+//   never leaves a half-made device behind; a device whose creation was cut short
+//   some other way (no completion mark) gets what it lacks from the sample, without
+//   any file it has being replaced;
+// - the bundle and its Settings entry are installed, each file replaced atomically
+//   and only when its bytes differ;
+// - the preferences folder exists.
+// Folders are created with mode 0755. Throws std::runtime_error naming the path on
+// any failure (unwritable folder, missing sample or resource file).
+void prepareDevice(const std::filesystem::path& folder);
+void prepareDevice(const std::filesystem::path& folder, const DeviceSources& sources);
+
+// Paths inside a device, relative to its folder.
+inline constexpr const char* kInstalledBundlePath =
+    "var/jb/Library/PreferenceBundles/kavroprefs.bundle";
+inline constexpr const char* kSettingsEntryPath =
+    "var/jb/Library/PreferenceLoader/Preferences/kavroprefs.plist";
+inline constexpr const char* kPreferencesPath = "var/jb/var/mobile/Library/Preferences";
+// Written last into a device made from the sample: its creation is complete.
+inline constexpr const char* kCreatedMarkName = ".kavro-device";
+
+}  // namespace kavro::sim

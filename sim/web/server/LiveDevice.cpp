@@ -1,0 +1,103 @@
+#include "sim/web/server/LiveDevice.h"
+
+#include "platform/uikit/UIWindow.h"
+#include "sim/core/Dump.h"
+#include "sim/core/Simulator.h"
+
+#include <chrono>
+#include <limits>
+
+namespace kavro::sim {
+
+using nlohmann::json;
+
+namespace {
+
+LiveDevice::Clock steadyClock() {
+  auto start = std::chrono::steady_clock::now();
+  return [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+}
+
+// The device time at which the earliest queued work of any process is due.
+double nextFireTime(kavro::platform::Device& device) {
+  double next = std::numeric_limits<double>::infinity();
+  for (kavro::platform::Process* process : device.processes()) next = std::min(next, process->mainRunLoop().nextFireTime());
+  return next;
+}
+
+}  // namespace
+
+LiveDevice::LiveDevice(Simulator& simulator, Clock clock)
+    : simulator_(simulator), clock_(clock ? std::move(clock) : steadyClock()) {
+  lastClock_ = clock_();
+}
+
+Input& LiveDevice::input() { return simulator_.input(); }
+
+Readings& LiveDevice::readings() { return simulator_.readings(); }
+
+void LiveDevice::catchUp() {
+  double now = clock_();
+  if (now <= lastClock_) return;
+  double elapsed = now - lastClock_;
+  // Moved first: work that throws is not run again at every later call.
+  lastClock_ = now;
+  kavro::platform::Device& device = simulator_.device();
+  if (nextFireTime(device) <= device.now() + elapsed) ++changes_;
+  device.advance(elapsed);
+}
+
+bool LiveDevice::isAnimating() const {
+  return frame_.json && framePictureTime_ < simulator_.readings().pictureAnimationsEnd();
+}
+
+double LiveDevice::secondsUntilNextWork() const {
+  kavro::platform::Device& device = simulator_.device();
+  double next = nextFireTime(device);
+  if (next == std::numeric_limits<double>::infinity()) return std::numeric_limits<double>::max();
+  return std::max(0.0, next - device.now());
+}
+
+LiveDevice::Frame LiveDevice::frame() {
+  catchUp();
+  kavro::platform::Device& device = simulator_.device();
+  // While an animation of the latest picture runs the picture changes with the
+  // clock (and once more where the animation ends).
+  bool animated = isAnimating() && device.now() > framePictureTime_;
+  if (frame_.json && changes_ == frameChanges_ && !animated) return frame_;
+  frameChanges_ = changes_;
+  framePictureTime_ = device.now();
+  std::string picture = simulator_.readings().picture();
+  if (frame_.json && picture == framePicture_) return frame_;
+  framePicture_ = std::move(picture);
+  ++frame_.sequence;
+  auto body = std::make_shared<std::string>();
+  body->reserve(framePicture_.size() + 64);
+  *body += "{\"type\":\"frame\",\"seq\":" + std::to_string(frame_.sequence) +
+           ",\"t\":" + Dumper::number(device.now()).dump() + ",";
+  *body += framePicture_;
+  *body += '}';
+  frame_.json = std::move(body);
+  return frame_;
+}
+
+json LiveDevice::panel() {
+  catchUp();
+  kavro::platform::Device& device = simulator_.device();
+  json panel = simulator_.readings().prefs();
+  panel["type"] = "panel";
+  panel["t"] = Dumper::number(device.now());
+  panel["process"] = simulator_.frontProcessName();
+  panel["appearance"] = device.appearance() == kavro::platform::Appearance::dark ? "dark" : "light";
+  return panel;
+}
+
+json LiveDevice::screen() {
+  return {{"width", kavro::platform::Device::kScreenWidth},
+          {"height", kavro::platform::Device::kScreenHeight},
+          {"scale", kavro::platform::Device::kScreenScale},
+          {"statusBar", UIWindow::kStatusBarHeight},
+          {"homeIndicator", UIWindow::kHomeIndicatorHeight}};
+}
+
+}  // namespace kavro::sim
