@@ -7,7 +7,9 @@
 
 #include "platform/uikit/SystemSymbolCatalogue.h"
 #include "sim/core/Simulator.h"
+#include "sim/web/server/HostCheck.h"
 #include "sim/web/server/LiveDevice.h"
+#include "sim/web/server/RequestError.h"
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -60,13 +62,6 @@ constexpr long kMaximumBackspaces = 100;
 // Pictures larger than this are not served.
 constexpr std::uintmax_t kMaximumAssetBytes = 32 * 1024 * 1024;
 
-// A request that cannot be carried out as asked; the status says why.
-struct RequestError : std::runtime_error {
-  RequestError(int status, const std::string& message) : std::runtime_error(message), status(status) {}
-  int status;
-};
-
-
 std::optional<std::string> readFile(const std::filesystem::path& path, std::uintmax_t limit) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) > limit || error)
@@ -83,25 +78,11 @@ std::string lowered(std::string text) {
   return text;
 }
 
-// The host part of a Host header: "127.0.0.1:8080" → "127.0.0.1", "[::1]:80" → "[::1]".
-std::string hostName(const std::string& header) {
-  if (!header.empty() && header[0] == '[') {
-    auto close = header.find(']');
-    return close == std::string::npos ? header : header.substr(0, close + 1);
-  }
-  return header.substr(0, header.find(':'));
-}
-
-bool isLoopbackName(const std::string& name) {
-  std::string host = lowered(name);
-  return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
-}
-
-// An Origin header of a page served from this machine's loopback address.
-bool isLoopbackOrigin(const std::string& origin) {
-  constexpr std::string_view scheme = "http://";
-  if (origin.rfind(scheme, 0) != 0) return false;
-  return isLoopbackName(hostName(origin.substr(scheme.size())));
+// The values of every header `field` of a request, in order.
+std::vector<std::string> headerValues(const Request& request, http::field field) {
+  std::vector<std::string> values;
+  for (auto [at, end] = request.equal_range(field); at != end; ++at) values.emplace_back(at->value());
+  return values;
 }
 
 bool isJsonContentType(std::string type) {
@@ -529,14 +510,12 @@ class LiveSession : public std::enable_shared_from_this<LiveSession> {
 
 void HttpSession::upgrade(Request request) {
   Target target(std::string_view(request.target().data(), request.target().size()));
-  std::string host(request[http::field::host]);
-  std::string origin(request[http::field::origin]);
   if (target.path != "/api/live") return fail(404, "nothing is at " + target.path);
-  if (!host.empty() && !isLoopbackName(hostName(host)))
-    return fail(403, "requests must be addressed to 127.0.0.1 or localhost");
-  // Browsers let any page open a WebSocket anywhere: only this server's own page
-  // may drive the phone.
-  if (!origin.empty() && !isLoopbackOrigin(origin)) return fail(403, "only the simulator's own page may connect");
+  try {
+    checkOrigin(headerValues(request, http::field::origin), checkHost(headerValues(request, http::field::host)));
+  } catch (const RequestError& error) {
+    return fail(error.status, error.what());
+  }
   auto session = std::make_shared<LiveSession>(server_, std::move(stream_), server_.nextClient++);
   session->start(std::move(request));
 }
@@ -573,10 +552,7 @@ Response noContent() {
 Response WebServer::Impl::handle(const Request& request) {
   Target target(std::string_view(request.target().data(), request.target().size()));
   try {
-    std::string host(request[http::field::host]);
-    // Another site's page, reached through a name that resolves here, is refused.
-    if (!host.empty() && !isLoopbackName(hostName(host)))
-      throw RequestError(403, "requests must be addressed to 127.0.0.1 or localhost");
+    checkHost(headerValues(request, http::field::host));
     const std::string& path = target.path;
     if (request.method() == http::verb::get) {
       static const std::pair<const char*, std::pair<const char*, const char*>> pageFiles[] = {
