@@ -32,7 +32,8 @@ class LiveDevice;
 class WebServer {
  public:
   struct Options {
-    // The folder with index.html, app.js and style.css.
+    // The page's folder: its files are served by their paths, index.html at "/"
+    // (PageFolder.h).
     std::filesystem::path webRoot = defaultWebRoot();
     // Whether a timer moves the device's clock with real time, and paces frames.
     bool ticker = true;
