@@ -39,7 +39,7 @@ std::optional<std::string> handlePageMessage(std::string_view text, Input::Owner
     apply(*kind, message, owner);
     return std::nullopt;
   } catch (...) {
-    std::string doing = "a " + std::string(kind ? kind->name : "malformed") + " input";
+    std::string doing = "a page's " + std::string(kind ? kind->name : "malformed") + " input";
     Failure failure = failureOf(std::current_exception(), doing);
     if (failure.status != 409) return jsonText({{"type", "error"}, {"error", failure.message}});
     if (isPress(kind, message)) return jsonText({{"type", "refused"}, {"input", "touch"}, {"error", failure.message}});
