@@ -2,10 +2,8 @@
 
 #include "platform/objc/Class.h"
 #include "platform/uikit/UIButton.h"
-#include "platform/uikit/UINavigationBarAppearance.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIBarButtonItem, NSObject, )
-KAVRO_OBJC_CLASS_IMPLEMENTATION(UINavigationBarAppearance, NSObject, )
 
 std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithCustomView(const std::shared_ptr<UIView>& view) {
   customView_ = view;
