@@ -2,8 +2,9 @@
 // rate says, rubber band past the ends and the spring back, paging, a touch that
 // stops the motion, the delegate's calls in order, and the mouse wheel.
 
+#include "platform/uikit/ScrollViewPhysics.h"
 #include "platform/uikit/TouchDriver.h"
-#include "platform/uikit/UIScrollViewPrivate.h"
+#include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UIWindow.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -18,7 +19,7 @@
 namespace {
 
 using kavro::test::DeviceTest;
-using kavro::platform::uikit::ScrollViewInternals;
+using kavro::platform::uikit::ScrollViewPhysics;
 using kavro::platform::uikit::TouchDriver;
 
 // Logs the delegate calls (runs of scrolls as one entry) and the farthest offsets.
@@ -175,7 +176,7 @@ TEST_F(ScrollViewMotionTest, PastAnEndTheContentStretchesLessThanTheFingerAndSpr
   EXPECT_GT(second, first);
   EXPECT_LT(second - first, first);
   EXPECT_LT(second, 400);  // never more than the view's height
-  EXPECT_NEAR(second, ScrollViewInternals::rubberBand(200, 400), 1e-9);
+  EXPECT_NEAR(second, ScrollViewPhysics::rubberBand(200, 400), 1e-9);
 
   // Let go, it springs back to the edge, as a deceleration.
   finger->up();
