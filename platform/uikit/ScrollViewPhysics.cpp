@@ -7,7 +7,7 @@ namespace kavro::platform::uikit {
 
 namespace {
 // Times closer than this count as the same moment.
-constexpr double kTimeEpsilon = 1e-9;
+constexpr double kSameMomentTolerance = 1e-9;
 }  // namespace
 
 CGFloat ScrollViewPhysics::rubberBand(CGFloat overshoot, CGFloat dimension) {
@@ -69,15 +69,14 @@ CGFloat ScrollViewPhysics::pageRest(CGFloat position, CGFloat velocity, CGFloat 
 // ---------------------------------------------------------------------------
 // One axis
 
-using Axis = ScrollViewPhysics::Axis;
-
-Axis Axis::resting(CGFloat position) {
+auto ScrollViewPhysics::Axis::resting(CGFloat position) -> Axis {
   Axis axis;
   axis.target = axis.position = position;
   return axis;
 }
 
-Axis Axis::spring(double start, CGFloat from, CGFloat velocity, CGFloat target, double frequency) {
+auto ScrollViewPhysics::Axis::spring(double start, CGFloat from, CGFloat velocity, CGFloat target,
+                                     double frequency) -> Axis {
   Axis axis;
   axis.kind = Kind::spring;
   axis.start = start;
@@ -88,8 +87,8 @@ Axis Axis::spring(double start, CGFloat from, CGFloat velocity, CGFloat target, 
   return axis;
 }
 
-Axis Axis::coasting(double start, CGFloat from, CGFloat velocity, CGFloat rate, CGFloat low, CGFloat high,
-                    bool bounces) {
+auto ScrollViewPhysics::Axis::coasting(double start, CGFloat from, CGFloat velocity, CGFloat rate,
+                                       CGFloat low, CGFloat high, bool bounces) -> Axis {
   CGFloat distance = coastingDistance(velocity, rate);
   if (std::abs(distance) < kRestDistance) return resting(from);
   Axis axis;
@@ -114,37 +113,37 @@ Axis Axis::coasting(double start, CGFloat from, CGFloat velocity, CGFloat rate, 
   return axis;
 }
 
-Axis Axis::coastingTo(double start, CGFloat from, CGFloat goal, CGFloat rate, CGFloat low, CGFloat high,
-                      bool bounces) {
+auto ScrollViewPhysics::Axis::coastingTo(double start, CGFloat from, CGFloat goal, CGFloat rate,
+                                         CGFloat low, CGFloat high, bool bounces) -> Axis {
   Axis axis = coasting(start, from, coastingVelocity(goal - from, rate), rate, low, high, bounces);
   axis.target = goal;
   return axis;
 }
 
-Axis Axis::paging(double start, CGFloat from, CGFloat velocity, CGFloat goal) {
+auto ScrollViewPhysics::Axis::paging(double start, CGFloat from, CGFloat velocity, CGFloat goal) -> Axis {
   CGFloat way = goal - from;
   CGFloat limit = static_cast<CGFloat>(kPagingFrequency) * std::abs(way);
   if (velocity * way > 0) velocity = std::copysign(std::min(std::abs(velocity), limit), velocity);
   return spring(start, from, velocity, goal, kPagingFrequency);
 }
 
-Axis Axis::bounceBack(double start, CGFloat from, CGFloat velocity, CGFloat edge) {
+auto ScrollViewPhysics::Axis::bounceBack(double start, CGFloat from, CGFloat velocity, CGFloat edge) -> Axis {
   return spring(start, from, velocity, edge, kBounceFrequency);
 }
 
-bool Axis::advance(double t, CGFloat rate) {
+bool ScrollViewPhysics::Axis::advance(double t, CGFloat rate) {
   for (;;) {
     switch (kind) {
       case Kind::resting: position = target; return false;
       case Kind::coasting: {
         double elapsed = t - start;
-        if (elapsed >= crossing - kTimeEpsilon) {
+        if (elapsed >= crossing - kSameMomentTolerance) {
           CGFloat speed = velocity * std::pow(rate, 1000 * crossing);
           double at = start + crossing;
           *this = bounces ? bounceBack(at, edge, speed, edge) : resting(edge);
           continue;
         }
-        if (elapsed >= duration - kTimeEpsilon) {
+        if (elapsed >= duration - kSameMomentTolerance) {
           *this = resting(target);
           continue;
         }
@@ -169,6 +168,8 @@ bool Axis::advance(double t, CGFloat rate) {
   }
 }
 
-double Axis::nextChange() const { return kind == Kind::coasting ? start + std::min(crossing, duration) : kNever; }
+double ScrollViewPhysics::Axis::nextChange() const {
+  return kind == Kind::coasting ? start + std::min(crossing, duration) : kNever;
+}
 
 }  // namespace kavro::platform::uikit
