@@ -137,6 +137,17 @@ TEST_F(RunLoopTest, WorkOfSeveralProcessesRunsInOrderOfTimeEachInsideItsProcess)
   EXPECT_EQ(&Process::current(), &settings());  // the test's own process again
 }
 
+TEST_F(RunLoopTest, AtOneMomentTheProcessStartedFirstRunsItsWorkFirst) {
+  Process& home = springboard();  // started after settings
+  std::vector<std::string> order;
+  home.mainRunLoop().schedule(0.5, [&] { order.push_back("springboard 1"); });
+  settings().mainRunLoop().schedule(0.5, [&] { order.push_back("settings 1"); });
+  home.mainRunLoop().schedule(0.5, [&] { order.push_back("springboard 2"); });
+  settings().mainRunLoop().schedule(0.5, [&] { order.push_back("settings 2"); });
+  wait(1);
+  EXPECT_EQ(order, (std::vector<std::string>{"settings 1", "settings 2", "springboard 1", "springboard 2"}));
+}
+
 TEST_F(RunLoopTest, WorkRunsOnlyWhenTheClockReachesItsMoment) {
   loop().performAfter(0.5, [this] { note(1); });
   wait(0.4999);
