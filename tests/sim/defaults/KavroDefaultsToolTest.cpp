@@ -132,8 +132,9 @@ TEST_F(KavroDefaultsTool, ExitStatusesTellMissingThingsFromBadArguments) {
   expectStatus({"write", "com.a", "k", "-bool", "maybe"}, 2, "-bool");
   expectStatus({"write", "com.a", "k", "-float", "nan"}, 2, "-float");
   expectStatus({"write", "com.a", "k", "-string"}, 2, "exactly one value");
-  expectStatus({"write", "com.a", "k", "-date", "x"}, 2, "unknown value type");
-  expectStatus({"export", "com.a", "file.plist"}, 2, "standard output");
+  expectStatus({"write", "com.a", "k", "-datum", "x"}, 2, "unknown value type");
+  expectStatus({"write", "com.a", "k", "-date", "x"}, 2, "-date");
+  expectStatus({"export", "com.a"}, 2, "export takes");
   expectStatus({"--verbose", "domains"}, 2, "unknown option");
   EXPECT_EQ(run({}).status, 2);
   Result help = run({"--help"});
