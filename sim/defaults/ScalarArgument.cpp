@@ -46,6 +46,8 @@ std::optional<PlistValue> ScalarArgument::parseInteger(const std::string& text) 
   long long value = 0;
   const char* end = text.data() + text.size();
   const char* start = text.data() + (text.starts_with('+') ? 1 : 0);
+  // from_chars takes a minus sign: after a plus sign there must be none.
+  if (start != text.data() && start != end && *start == '-') return std::nullopt;
   auto result = std::from_chars(start, end, value);
   if (start == end || result.ec != std::errc() || result.ptr != end) return std::nullopt;
   return PlistValue(value);
