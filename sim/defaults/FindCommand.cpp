@@ -1,12 +1,14 @@
 #include "sim/defaults/FindCommand.h"
 
 #include "platform/foundation/NSString.h"
-#include "sim/defaults/OldStylePlistFormatter.h"
+#include "platform/foundation/OldStylePropertyListWriter.h"
 
 #include <charconv>
 #include <vector>
 
 namespace kavro::defaults {
+
+using kavro::platform::foundation::OldStylePropertyListWriter;
 
 namespace {
 
@@ -63,7 +65,7 @@ int FindCommand::find(CommandContext& context, Arguments arguments) {
     if (matches.empty()) continue;
     found = true;
     context.out() << "Found " << matches.size() << " keys in domain '" << domain
-                  << "': " << OldStylePlistFormatter::format(PlistValue(std::move(matches))) << "\n";
+                  << "': " << OldStylePropertyListWriter::description(PlistValue(std::move(matches))) << "\n";
   }
   if (!found) context.out() << "No domain, key, nor value containing '" << arguments[0] << "'\n";
   return found ? CommandContext::kSuccess : CommandContext::kFailure;

@@ -1,8 +1,10 @@
 #include "sim/defaults/ReadCommands.h"
 
-#include "sim/defaults/OldStylePlistFormatter.h"
+#include "platform/foundation/OldStylePropertyListWriter.h"
 
 namespace kavro::defaults {
+
+using kavro::platform::foundation::OldStylePropertyListWriter;
 
 namespace {
 
@@ -23,7 +25,7 @@ int ReadCommands::read(CommandContext& context, Arguments arguments) {
     if (!store->domainExists(domain)) return context.failure("Domain " + domain + " does not exist");
     PlistValue values(store->values(domain));
     if (!store->lastError().empty()) return CommandContext::kFailure;  // the store has said why
-    context.out() << OldStylePlistFormatter::format(values) << "\n";
+    context.out() << OldStylePropertyListWriter::description(values) << "\n";
     return CommandContext::kSuccess;
   }
   const std::string& key = arguments[1];
@@ -34,7 +36,7 @@ int ReadCommands::read(CommandContext& context, Arguments arguments) {
   if (const std::string* text = value.asString())
     context.out() << *text << "\n";
   else
-    context.out() << OldStylePlistFormatter::format(value) << "\n";
+    context.out() << OldStylePropertyListWriter::description(value) << "\n";
   return CommandContext::kSuccess;
 }
 

@@ -5,7 +5,7 @@
 
 #include "platform/foundation/ReferenceDateCalendar.h"
 #include "sim/defaults/DateArgument.h"
-#include "sim/defaults/OldStylePlistFormatter.h"
+#include "platform/foundation/OldStylePropertyListWriter.h"
 #include "sim/defaults/PropertyListArgument.h"
 #include "sim/defaults/ScalarArgument.h"
 #include "sim/defaults/ValueArguments.h"
@@ -26,6 +26,7 @@ using kavro::defaults::ScalarArgument;
 using kavro::defaults::ValueArguments;
 using kavro::defaults::ValueRequest;
 using kavro::platform::foundation::CalendarTime;
+using kavro::platform::foundation::OldStylePropertyListWriter;
 using kavro::platform::foundation::ReferenceDateCalendar;
 
 std::optional<PlistValue> scalar(const std::string& flag, const std::string& text) {
@@ -150,7 +151,7 @@ TEST(DefaultsDateArguments, WhatReadPrintsIsADateArgument) {
   for (int i = 0; i < 500; ++i) {
     // Whole seconds: `read` prints no fraction.
     const double seconds = static_cast<double>(static_cast<std::int64_t>(random() % 400'000'000'000ull) - 63'000'000'000);
-    std::string printed = kavro::defaults::OldStylePlistFormatter::format(PlistValue(NSDate{seconds}));
+    std::string printed = OldStylePropertyListWriter::description(PlistValue(NSDate{seconds}));
     ASSERT_GE(printed.size(), 2u);
     printed = printed.substr(1, printed.size() - 2);  // the quotes of the text form
     EXPECT_EQ(DateArgument::parse(printed), seconds) << printed;
