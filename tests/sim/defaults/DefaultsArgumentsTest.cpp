@@ -255,25 +255,26 @@ TEST(DefaultsValueArguments, ForbiddenShapesSayWhatIsWrong) {
   EXPECT_EQ(request->kind, ValueRequest::Kind::arrayAdd);
 }
 
-TEST(DefaultsPropertyListArguments, AnXmlValueElementAloneIsADocument) {
-  for (const char* text : {"<dict/>", " <dict>\n<key>a</key><true/></dict>", "<array></array>", "<true/>", "<false />",
-                           "<string>x</string>", "<integer>5</integer>", "<real>2.5</real>",
-                           "<date>2001-01-01T00:00:00Z</date>", "<data>AA==</data>"})
-    EXPECT_TRUE(PropertyListArgument::wrappedXmlElement(text)) << text;
-  // Old-style data, whole documents and names that only begin like an element.
-  for (const char* text : {"<0fbd>", "<dada>", "<plist><dict/></plist>", "<?xml version=\"1.0\"?><plist/>",
-                           "<!DOCTYPE plist>", "<dictionary/>", "<dict", "(a)", "dict", ""})
-    EXPECT_FALSE(PropertyListArgument::wrappedXmlElement(text)) << text;
-
+TEST(DefaultsPropertyListArguments, TextXmlAndXmlElementsAreValuesAndTheRestStaysText) {
   EXPECT_EQ(PropertyListArgument::valueOrString("<dict><key>a</key><integer>5</integer></dict>"),
             PlistValue(PlistValue::Dictionary{{"a", 5}}));
-  EXPECT_EQ(PropertyListArgument::valueOrString("<true/>"), PlistValue(true));
+  EXPECT_EQ(PropertyListArgument::valueOrString(" <true/>"), PlistValue(true));
+  EXPECT_EQ(PropertyListArgument::valueOrString("(a, \"b c\", <0fbd>)"),
+            PlistValue(PlistValue::Array{"a", "b c", NSData{{0x0f, 0xbd}}}));
+  // Old-style data whose digits spell a word, not an XML element.
+  EXPECT_EQ(PropertyListArgument::valueOrString("<dada>"), PlistValue(NSData{{0xda, 0xda}}));
+  EXPECT_EQ(PropertyListArgument::valueOrString("{ a = { b = c; }; }"),
+            PlistValue(PlistValue::Dictionary{{"a", PlistValue::Dictionary{{"b", "c"}}}}));
+  EXPECT_EQ(PropertyListArgument::valueOrString("\"quoted\""), PlistValue("quoted"));
   // What is no property list stays the text it is.
-  for (const char* text : {"", "   ", "<dict>", "<dict><key>a</key></dict", "hello world", "<plist>"})
+  for (const char* text : {"", "   ", "<dict>", "<dict><key>a</key></dict", "hello world", "(a, b", "{ a = 1 }",
+                           "a = ", "\"open", "/* open"})
     EXPECT_EQ(PropertyListArgument::valueOrString(text), PlistValue(text)) << text;
   std::string error;
   EXPECT_FALSE(PropertyListArgument::parse("   ", &error));
   EXPECT_NE(error.find("empty"), std::string::npos);
+  EXPECT_FALSE(PropertyListArgument::parse("{\n a = 1;\n b = ;\n}", &error));
+  EXPECT_NE(error.find("line 3"), std::string::npos) << error;
 }
 
 }  // namespace defaults_arguments_test
