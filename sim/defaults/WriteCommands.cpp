@@ -62,7 +62,8 @@ int WriteCommands::replaceDomain(CommandContext& context, const std::string& dom
   if (!values) return context.badArguments("write DOMAIN PLIST: " + error + "; nothing was written");
   if (!values->isDictionary())
     return context.badArguments("write DOMAIN PLIST takes a dictionary, not " +
-                                std::string(PlistValue::typeName(values->type())) + "; nothing was written");
+                                std::string(PlistValue::typeName(values->type())) +
+                                " (a value goes after a key: write DOMAIN KEY VALUE); nothing was written");
   int status = CommandContext::kSuccess;
   auto* store = context.store(status);
   if (!store) return status;
