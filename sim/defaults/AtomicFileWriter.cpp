@@ -45,13 +45,15 @@ bool AtomicFileWriter::writeTemporary(const fs::path& temporary, const std::vect
   ::unlink(temporary.c_str());
   FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (!file.isOpen()) {
-    error = "cannot create " + temporary.string() + ": " + systemError();
+    error = "cannot create a file in " + temporary.parent_path().string() + " to replace " + target.string() +
+            " with: " + systemError() + "; nothing was written";
     return false;
   }
   struct stat existing {};
   if (::stat(target.c_str(), &existing) == 0) ::fchmod(file.get(), existing.st_mode & 0777);
   if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0) {
-    error = "cannot write " + temporary.string() + ": " + systemError();
+    error = "cannot write " + temporary.string() + " to replace " + target.string() + " with: " + systemError() +
+            "; nothing was written";
     ::unlink(temporary.c_str());
     return false;
   }
