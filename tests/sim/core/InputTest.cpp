@@ -87,7 +87,7 @@ TEST_F(InputTest, ASwipeUpFromTheBottomEdgeIsTheSystemsHomeGesture) {
   // touch (the picker's table hears it cancelled) and the home screen shows; the
   // rest of the touch is the system's, and ends as any touch does.
   auto table = [&] {
-    kavro::platform::ProcessScope scope(simulator.settings());
+    kavro::platform::ProcessScope scope(simulator.settingsProcess());
     return Screen(simulator.frontWindow()).table();
   }();
   input.touchDown(CGPoint{195, 830});
@@ -195,7 +195,7 @@ TEST_F(InputTest, OnlyTheScriptsDumpConsumesTheLog) {
 
 TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommandIsDocumented) {
   kavro::test::TemporaryFolder folder;
-  Simulator simulator(folder.path() / "device");
+  Phone simulator(folder.path() / "device");
   std::ostringstream out, err;
   ScriptRunner runner(simulator, out);
   for (auto [line, message] : std::vector<std::pair<std::string, std::string>>{

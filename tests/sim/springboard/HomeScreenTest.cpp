@@ -8,7 +8,7 @@
 #include "platform/uikit/UIWindow.h"
 #include "sim/core/Input.h"
 #include "sim/core/Readings.h"
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/springboard/HomeScreenController.h"
 #include "sim/springboard/HomeScreenLayout.h"
 #include "sim/springboard/SpringBoardApp.h"
@@ -40,7 +40,7 @@ class HomeScreenTest : public ::testing::Test {
   // A device whose domain holds `stored` before it starts.
   explicit HomeScreenTest(const PlistValue::Dictionary& stored = {}) : simulator(prepared(folder, stored)) {
     simulator.input().openSpringboard();
-    scope.emplace(simulator.springboard());
+    scope.emplace(simulator.springBoardProcess());
     home = simulator.springBoardApp().homeScreen();
     home->view()->layoutIfNeeded();
   }
@@ -52,7 +52,7 @@ class HomeScreenTest : public ::testing::Test {
     return device;
   }
   void wait(double seconds) { simulator.device().advance(seconds); }
-  kavro::platform::uikit::TouchDriver finger() { return kavro::platform::uikit::TouchDriver(simulator.springboard(), simulator.springBoardApp().window()); }
+  kavro::platform::uikit::TouchDriver finger() { return kavro::platform::uikit::TouchDriver(simulator.springBoardProcess(), simulator.springBoardApp().window()); }
   CGFloat offset() const { return home->pages()->contentOffset().x; }
 
   // The grid's icons (not the dock's), in order.
@@ -64,7 +64,7 @@ class HomeScreenTest : public ::testing::Test {
   }
 
   test::TemporaryFolder folder;
-  Simulator simulator;
+  Phone simulator;
   std::optional<kavro::platform::ProcessScope> scope;
   std::shared_ptr<HomeScreenController> home;
 };
@@ -171,7 +171,7 @@ TEST_F(HomeScreenTest, ASwipeTurnsOnePageAndTheDotsFollow) {
   scope.reset();
   simulator.input().home();
   wait(1);
-  scope.emplace(simulator.springboard());
+  scope.emplace(simulator.springBoardProcess());
   EXPECT_EQ(offset(), 0);
   EXPECT_EQ(home->pageControl()->currentPage(), 0);
 }
