@@ -3,6 +3,7 @@
 // what opening a URL does when it names no page.
 
 #include "platform/uikit/UINavigationController.h"
+#include "rootpage/BundleExecutable.h"
 #include "sim/core/Readings.h"
 #include "sim/settings/SettingsApp.h"
 #include "sim/settings/SettingsEntry.h"
@@ -49,7 +50,7 @@ TEST_F(SettingsAppTest, TheEntriesAreSortedByLabelAndUnreadableOnesAreLeftOut) {
   EXPECT_EQ(list[0].label, "Alpha");
   EXPECT_EQ(list[0].iconPath(), "/var/jb/Library/PreferenceBundles/zeta.bundle/z.png");
   EXPECT_EQ(list[1].label, "Kavro");
-  EXPECT_EQ(list[1].bundlePath(), "/var/jb/Library/PreferenceBundles/kavroprefs.bundle");
+  EXPECT_EQ(list[1].bundlePath(), kavro::kBundlePath) << "Settings finds the bundle where it is installed";
 }
 
 TEST_F(SettingsAppTest, AnEntryIsNamedByItsLabelOrItsBundle) {
