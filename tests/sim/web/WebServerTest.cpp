@@ -2,7 +2,7 @@
 // checked before they reach the device, inputs arrive as touches and typing, pages
 // are pushed what changes, and clients that trickle or idle hold up nobody.
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/render/RenderTree.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/WebServer.h"
@@ -118,7 +118,7 @@ class WebServerTest : public ::testing::Test {
 
   test::TemporaryFolder folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
   WebServer server_;
   int port_ = 0;
