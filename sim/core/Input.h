@@ -113,6 +113,9 @@ class Input {
   // The system.
   // Settings on the bundle's page (the URL prefs:root=Kavro).
   void openSettings();
+  // Settings on the page of the installed bundle NAME (its name or its entry's
+  // label): the URL prefs:root=NAME. InputError when no entry has that name.
+  void openSettings(const std::string& name);
   // The home screen, with no application over it.
   void openSpringboard();
   void openPicker(const std::string& key, const std::string& process);

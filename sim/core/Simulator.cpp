@@ -165,10 +165,12 @@ std::string Simulator::frontApplication() {
 
 bool Simulator::isHomeScreenInFront() { return front_ == home_->processName && frontApplication().empty(); }
 
-void Simulator::openURL(const std::string& url) {
+bool Simulator::openURL(const std::string& url) {
   Application& settings = application(settings_->processName);
-  device_->dispatch(process(settings_->processName), [&] { settings.openURL(url); });
+  bool opened = false;
+  device_->dispatch(process(settings_->processName), [&] { opened = settings.openURL(url); });
   front_ = settings_->processName;
+  return opened;
 }
 
 void Simulator::showHomeScreen() {

@@ -79,8 +79,9 @@ class Simulator {
 
   // Commands.
   // Opens a URL in Settings and brings it to the front (`open settings` opens the
-  // bundle's page).
-  void openURL(const std::string& url);
+  // bundle's page). False when Settings has no page for it (Settings still comes
+  // to the front, as it was).
+  bool openURL(const std::string& url);
   // Shows the home screen: its process in front, no application over it.
   void showHomeScreen();
   // What the home gesture does: the application in front goes away (Settings
