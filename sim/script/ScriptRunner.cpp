@@ -41,7 +41,10 @@ std::string settingsPageName(const std::string& text) {
   std::string rest = at == std::string::npos ? "" : text.substr(at + 8);
   auto first = rest.find_first_not_of(" \t");
   auto last = rest.find_last_not_of(" \t\r");
-  return first == std::string::npos ? "" : rest.substr(first, last - first + 1);
+  std::string name = first == std::string::npos ? "" : rest.substr(first, last - first + 1);
+  // `open settings "My Tweak"` names the same page as `open settings My Tweak`.
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+  return name;
 }
 
 void open(ScriptRunner& runner, const ScriptRunner::Line& line) {
