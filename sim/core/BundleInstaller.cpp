@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -151,6 +153,59 @@ InstalledBundle installPreferenceBundle(const fs::path& deviceFolder, const fs::
   copyBundleFiles(folder, deviceFolder / kBundlesFolder / (name + ".bundle"));
   installFile(deviceFolder / kEntriesFolder / (name + ".plist"), entryBytes(entry, name));
   return {name, folder, entrySource, entryOnly};
+}
+
+namespace {
+
+std::optional<PlistValue> readQuietly(const fs::path& file) {
+  return NSPropertyListSerialization::propertyListWithContentsOfFile(file);
+}
+
+// The "defaults" of the items of a specifier list.
+void addDomains(const PlistValue& list, std::set<std::string>& domains) {
+  const PlistValue::Array* items = list["items"].asArray();
+  if (!items) return;
+  for (const PlistValue& item : *items)
+    if (std::string domain = item["defaults"].stringOr(""); !domain.empty()) domains.insert(domain);
+}
+
+std::set<std::string> domainsOfBundle(const fs::path& bundle) {
+  std::set<std::string> domains;
+  std::error_code error;
+  for (auto it = fs::directory_iterator(bundle, error); !error && it != fs::directory_iterator(); it.increment(error))
+    if (it->path().extension() == ".plist" && it->path().filename() != "Info.plist")
+      if (auto list = readQuietly(it->path())) addDomains(*list, domains);
+  return domains;
+}
+
+std::string lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+std::vector<InstalledBundleSummary> installedBundleSummaries(const fs::path& deviceFolder) {
+  std::vector<InstalledBundleSummary> bundles;
+  std::error_code error;
+  const fs::path entries = deviceFolder / kEntriesFolder;
+  for (auto it = fs::directory_iterator(entries, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+    if (it->path().extension() != ".plist" || it->path().stem().empty()) continue;
+    auto entry = readQuietly(it->path());
+    if (!entry) continue;
+    const PlistValue& members = (*entry)["entry"];
+    InstalledBundleSummary summary{members["bundle"].stringOr(it->path().stem().string()), members["label"].stringOr(""), {}};
+    if (summary.label.empty()) continue;
+    std::set<std::string> domains = domainsOfBundle(deviceFolder / kBundlesFolder / (summary.name + ".bundle"));
+    addDomains(*entry, domains);
+    summary.domains.assign(domains.begin(), domains.end());
+    bundles.push_back(std::move(summary));
+  }
+  std::sort(bundles.begin(), bundles.end(), [](const auto& a, const auto& b) {
+    std::string left = lowercase(a.label), right = lowercase(b.label);
+    return left != right ? left < right : a.name < b.name;
+  });
+  return bundles;
 }
 
 }  // namespace kavro::sim

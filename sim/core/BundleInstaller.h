@@ -46,4 +46,18 @@ InstalledBundle installPreferenceBundle(const std::filesystem::path& deviceFolde
 // The bundle name a folder installs as: its name without ".bundle".
 std::string bundleNameOf(const std::filesystem::path& bundleFolder);
 
+// What the web panel lists of an installed bundle: its name, its entry's label and
+// the preference domains its lists name ("defaults" of the rows of every
+// specifier list at the top of the bundle, or of an entry-only bundle's items),
+// sorted, each once.
+struct InstalledBundleSummary {
+  std::string name;
+  std::string label;
+  std::vector<std::string> domains;
+};
+// Every installed entry of the device in `deviceFolder` with a label, sorted by
+// label without regard to case (as Settings' first page); unreadable entries and
+// lists are left out.
+std::vector<InstalledBundleSummary> installedBundleSummaries(const std::filesystem::path& deviceFolder);
+
 }  // namespace kavro::sim

@@ -163,6 +163,13 @@ std::string Simulator::frontApplication() {
   return front->frontApplication();
 }
 
+std::string Simulator::address() {
+  Application* front = runningApplication(front_);
+  if (!front) return "";
+  kavro::platform::ProcessScope scope(*device_->process(front_));
+  return front->address();
+}
+
 bool Simulator::isHomeScreenInFront() { return front_ == home_->processName && frontApplication().empty(); }
 
 bool Simulator::openURL(const std::string& url) {

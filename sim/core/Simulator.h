@@ -76,6 +76,9 @@ class Simulator {
   // Whether the home screen itself is what shows: its process in front, with no
   // application opened over it.
   bool isHomeScreenInFront();
+  // The address of what a person sees: the front application's (Settings:
+  // prefs:root=NAME of a bundle's page), "" on the home screen or Settings' root page.
+  std::string address();
 
   // Commands.
   // Opens a URL in Settings and brings it to the front (`open settings` opens the

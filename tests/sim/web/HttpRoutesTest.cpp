@@ -112,6 +112,28 @@ TEST_F(HttpRoutesTest, OpenTakesASettingsURLOfAnInstalledBundle) {
   EXPECT_EQ(json::parse(answer("GET", "/api/state").body)["title"], "Beacon Pro") << "a refused URL changes nothing";
 }
 
+TEST_F(HttpRoutesTest, ThePanelListsTheBundlesWithTheirDomainsAndTheAddressOfWhatShows) {
+  const fs::path bundles = fs::path(KAVRO_SOURCE_DIR) / "tests/sim/settings/bundles";
+  for (const char* name : {"beacon", "Notepad.bundle", "Lumen.bundle"})
+    installPreferenceBundle(folder_.path() / "device", bundles / name);
+  json panel = json::parse(answer("GET", "/api/panel").body);
+  EXPECT_EQ(panel["bundles"], json::parse(R"([
+    {"name": "beacon", "label": "Beacon Pro", "domains": ["org.example.beacon"]},
+    {"name": "kavroprefs", "label": "Kavro", "domains": ["com.qelm.kavroprefs"]},
+    {"name": "Lumen", "label": "lumen glow", "domains": ["org.example.lumen"]},
+    {"name": "Notepad", "label": "Notepad", "domains": ["org.example.notepad"]}])"));
+  EXPECT_EQ(panel["address"], "prefs:root=kavroprefs");
+  for (const char* url : {"prefs:root=Notepad", "prefs:root=lumen glow"}) {
+    ASSERT_EQ(answer("POST", "/api/open", json{{"url", url}}.dump()).status, 204);
+    clock_ += 1;
+    std::string name = url == std::string("prefs:root=Notepad") ? "Notepad" : "Lumen";
+    EXPECT_EQ(json::parse(answer("GET", "/api/panel").body)["address"], "prefs:root=" + name) << url;
+  }
+  ASSERT_EQ(answer("POST", "/api/open", R"({"target": "springboard"})").status, 204);
+  clock_ += 1;
+  EXPECT_EQ(json::parse(answer("GET", "/api/panel").body)["address"], "") << "the home screen has none";
+}
+
 TEST_F(HttpRoutesTest, EveryFailureAnswersAnErrorWithTheStatusOfTheOneMapping) {
   struct Case {
     std::string method, target, body;
