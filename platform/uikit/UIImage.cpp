@@ -69,6 +69,9 @@ std::shared_ptr<UIImageSymbolConfiguration> UIImageSymbolConfiguration::configur
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
   std::filesystem::path file = kavro::platform::Device::current().resolve(path);
+  // A folder opens as a stream but throws on the first read: it is no picture.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return nullptr;
   std::ifstream stream(file, std::ios::binary);
   if (!stream) return nullptr;
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(stream)),

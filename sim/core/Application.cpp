@@ -11,6 +11,8 @@ namespace kavro::sim {
 
 Application::~Application() = default;
 
+std::string Application::address() { return ""; }
+
 bool Application::openURL(const std::string& url) {
   std::fprintf(stderr, "the application cannot open %s\n", url.c_str());
   return false;

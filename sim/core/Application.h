@@ -36,6 +36,9 @@ class Application {
   // home-screen extension presents it (by default, from the front-most controller
   // of its window).
   virtual void presentPicker(const std::string& key);
+  // The URL of the page it shows, to open it again ("prefs:root=NAME" for a
+  // bundle's page in Settings); "" when it shows none (by default).
+  virtual std::string address();
   // Pops the top page of its navigation; false when there is none (by default
   // there never is).
   virtual bool back();

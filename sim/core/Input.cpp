@@ -335,6 +335,16 @@ void Input::escapeKey() {
 
 void Input::openSettings() { simulator_.openURL(kavro::kRootPageURL); }
 
+void Input::openSettings(const std::string& name) {
+  if (name.empty() || !simulator_.openURL("prefs:root=" + name))
+    throw InputError("Settings has no page named \"" + name + "\" (a bundle's name or its entry's label)");
+}
+
+void Input::openURL(const std::string& url) {
+  if (!simulator_.openURL(url))
+    throw InputError("Settings has no page for " + url + " (prefs:root=NAME, NAME a bundle's name or its entry's label)");
+}
+
 void Input::openSpringboard() { simulator_.showHomeScreen(); }
 
 void Input::requireProcess(const std::string& process) const {

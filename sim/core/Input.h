@@ -113,6 +113,12 @@ class Input {
   // The system.
   // Settings on the bundle's page (the URL prefs:root=Kavro).
   void openSettings();
+  // Settings on the page of the installed bundle NAME (its name or its entry's
+  // label): the URL prefs:root=NAME. InputError when no entry has that name.
+  void openSettings(const std::string& name);
+  // Settings on the page a "prefs:root=NAME" URL names. InputError when Settings
+  // has no page for it.
+  void openURL(const std::string& url);
   // The home screen, with no application over it.
   void openSpringboard();
   void openPicker(const std::string& key, const std::string& process);

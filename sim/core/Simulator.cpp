@@ -163,12 +163,21 @@ std::string Simulator::frontApplication() {
   return front->frontApplication();
 }
 
+std::string Simulator::address() {
+  Application* front = runningApplication(front_);
+  if (!front) return "";
+  kavro::platform::ProcessScope scope(*device_->process(front_));
+  return front->address();
+}
+
 bool Simulator::isHomeScreenInFront() { return front_ == home_->processName && frontApplication().empty(); }
 
-void Simulator::openURL(const std::string& url) {
+bool Simulator::openURL(const std::string& url) {
   Application& settings = application(settings_->processName);
-  device_->dispatch(process(settings_->processName), [&] { settings.openURL(url); });
+  bool opened = false;
+  device_->dispatch(process(settings_->processName), [&] { opened = settings.openURL(url); });
   front_ = settings_->processName;
+  return opened;
 }
 
 void Simulator::showHomeScreen() {

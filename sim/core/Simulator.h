@@ -76,11 +76,15 @@ class Simulator {
   // Whether the home screen itself is what shows: its process in front, with no
   // application opened over it.
   bool isHomeScreenInFront();
+  // The address of what a person sees: the front application's (Settings:
+  // prefs:root=NAME of a bundle's page), "" on the home screen or Settings' root page.
+  std::string address();
 
   // Commands.
   // Opens a URL in Settings and brings it to the front (`open settings` opens the
-  // bundle's page).
-  void openURL(const std::string& url);
+  // bundle's page). False when Settings has no page for it (Settings still comes
+  // to the front, as it was).
+  bool openURL(const std::string& url);
   // Shows the home screen: its process in front, no application over it.
   void showHomeScreen();
   // What the home gesture does: the application in front goes away (Settings

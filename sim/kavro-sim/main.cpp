@@ -1,6 +1,7 @@
 // kavro-sim: the device simulator. `run` plays a scenario script headless on a
 // virtual clock; `serve` shows the simulated iPhone in a browser.
 
+#include "sim/core/BundleInstaller.h"
 #include "sim/core/Input.h"
 #include "sim/devicefolder/DeviceFolder.h"
 #include "sim/phone/Phone.h"
@@ -20,17 +21,30 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kavro-sim run [--device DIR] [SCRIPT | -]\n"
-    "       kavro-sim serve [--device DIR] [--port N]\n"
-    "The device folder is --device DIR, else $KAVRO_DEVICE, else $XDG_DATA_HOME/kavroprefs/device.\n";
+    "usage: kavro-sim run [--device DIR] [--bundle DIR]... [SCRIPT | -]\n"
+    "       kavro-sim serve [--device DIR] [--bundle DIR]... [--port N]\n"
+    "The device folder is --device DIR, else $KAVRO_DEVICE, else $XDG_DATA_HOME/kavroprefs/device.\n"
+    "--bundle DIR installs the preference bundle in DIR beside Kavro (repeatable).\n";
 
 int usage() {
   std::cerr << kUsage;
   return 2;
 }
 
-int run(const std::optional<std::string>& device, const std::optional<std::string>& script) {
-  kavro::sim::Phone simulator(kavro::sim::chooseDeviceFolder(device));
+// Installs each --bundle folder into the device, as the package manager would.
+void installBundles(const std::filesystem::path& folder, const std::vector<std::string>& bundles) {
+  for (const std::string& bundle : bundles) {
+    auto installed = kavro::sim::installPreferenceBundle(folder, bundle);
+    std::cerr << "kavro-sim: installed the bundle " << installed.name << " from " << installed.source.string()
+              << (installed.entryOnly ? " (entry only)" : "") << "\n";
+  }
+}
+
+int run(const std::optional<std::string>& device, const std::vector<std::string>& bundles,
+        const std::optional<std::string>& script) {
+  std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
+  kavro::sim::Phone simulator(folder);
+  installBundles(folder, bundles);
   kavro::sim::ScriptRunner runner(simulator, std::cout);
   if (!script || *script == "-") return runner.run(std::cin, std::cerr);
   std::ifstream file(*script);
@@ -53,7 +67,8 @@ std::optional<int> parsePort(const std::string& text) {
 
 // Serves the device until SIGINT or SIGTERM. The signals are taken by a thread of
 // their own (blocked everywhere else), which stops the server outside any handler.
-int serve(const std::optional<std::string>& device, const std::optional<std::string>& portText) {
+int serve(const std::optional<std::string>& device, const std::vector<std::string>& bundles,
+          const std::optional<std::string>& portText) {
   int port = kDefaultPort;
   if (portText) {
     auto parsed = parsePort(*portText);
@@ -72,6 +87,7 @@ int serve(const std::optional<std::string>& device, const std::optional<std::str
 
   std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
   kavro::sim::Phone simulator(folder);
+  installBundles(folder, bundles);
   // The phone starts as a person finds it: the home screen behind, Settings on
   // the bundle's page in front.
   simulator.input().openSpringboard();
@@ -101,12 +117,18 @@ int main(int argc, char** argv) {
   if (args.empty()) return usage();
   std::string verb = args[0];
   std::optional<std::string> device, script, port;
+  std::vector<std::string> bundles;
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--device") {
       if (++i == args.size()) return usage();
       device = args[i];
     } else if (args[i].starts_with("--device=")) {
       device = args[i].substr(9);
+    } else if (args[i] == "--bundle") {
+      if (++i == args.size()) return usage();
+      bundles.push_back(args[i]);
+    } else if (args[i].starts_with("--bundle=")) {
+      bundles.push_back(args[i].substr(9));
     } else if (args[i] == "--port" && verb == "serve") {
       if (++i == args.size()) return usage();
       port = args[i];
@@ -117,8 +139,8 @@ int main(int argc, char** argv) {
     }
   }
   try {
-    if (verb == "run") return run(device, script);
-    if (verb == "serve") return serve(device, port);
+    if (verb == "run") return run(device, bundles, script);
+    if (verb == "serve") return serve(device, bundles, port);
   } catch (const std::exception& error) {
     std::cerr << "kavro-sim: " << error.what() << "\n";
     return 2;

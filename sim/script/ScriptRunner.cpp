@@ -32,12 +32,26 @@ Input& input(ScriptRunner& runner) { return runner.simulator().input(); }
 
 [[noreturn]] void usage(std::string_view text) { throw ScriptError("usage: " + std::string(text)); }
 
-constexpr std::string_view kOpenUsage = "open settings | open springboard | open picker KEY [settings|springboard]";
+constexpr std::string_view kOpenUsage =
+    "open settings [NAME] | open springboard | open picker KEY [settings|springboard]";
+
+// The text after `open settings`, as written (a label may hold spaces).
+std::string settingsPageName(const std::string& text) {
+  auto at = text.find("settings");
+  std::string rest = at == std::string::npos ? "" : text.substr(at + 8);
+  auto first = rest.find_first_not_of(" \t");
+  auto last = rest.find_last_not_of(" \t\r");
+  std::string name = first == std::string::npos ? "" : rest.substr(first, last - first + 1);
+  // `open settings "My Tweak"` names the same page as `open settings My Tweak`.
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+  return name;
+}
 
 void open(ScriptRunner& runner, const ScriptRunner::Line& line) {
   if (line[1] == "settings" && line.arguments() == 1) return input(runner).openSettings();
+  if (line[1] == "settings") return input(runner).openSettings(settingsPageName(line.text));
   if (line[1] == "springboard" && line.arguments() == 1) return input(runner).openSpringboard();
-  if (line[1] == "picker" && line.arguments() >= 2)
+  if (line[1] == "picker" && line.arguments() >= 2 && line.arguments() <= 3)
     return input(runner).openPicker(line[2],
                                     line.arguments() == 3 ? line[3] : runner.simulator().homeScreenProcessName());
   usage(kOpenUsage);
@@ -92,7 +106,7 @@ using Line = ScriptRunner::Line;
 
 const std::vector<ScriptRunner::Command>& ScriptRunner::commands() {
   static const std::vector<Command> table = {
-      {"open", 1, 3, kOpenUsage, open},
+      {"open", 1, 16, kOpenUsage, open},
       {"front", 1, 1, "front settings|springboard",
        [](ScriptRunner& r, const Line& l) { input(r).bringToFront(l[1]); }},
       {"back", 0, 0, "back", [](ScriptRunner& r, const Line&) { input(r).back(); }},

@@ -60,6 +60,14 @@ bool SettingsApp::openURL(const std::string& url) {
   return true;
 }
 
+std::string SettingsApp::address() {
+  auto pages = navigation_->viewControllers();
+  if (pages.size() < 2) return "";
+  // An entry's page is titled after its entry.
+  auto entry = findSettingsEntry(pages[1]->title());
+  return entry ? std::string(kRootPrefix) + entry->bundleName : "";
+}
+
 bool SettingsApp::back() { return navigation_->popViewControllerAnimated(true) != nullptr; }
 
 }  // namespace kavro::sim

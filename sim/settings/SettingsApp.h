@@ -35,6 +35,9 @@ class SettingsApp : public Application {
   // a message, when no entry or bundle matches.
   bool openURL(const std::string& url) override;
   bool back() override;
+  // prefs:root=NAME of the bundle whose page is the second of the stack (the
+  // first opened from the root page), NAME its bundle's name; "" on the root page.
+  std::string address() override;
 
   // The entry a "prefs:root=NAME[&…|/…]" URL names: NAME; nothing for another URL.
   static std::optional<std::string> rootName(const std::string& url);

@@ -4,11 +4,16 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/device/Process.h"
 #include "platform/objc/Class.h"
+#include "platform/preferences/PSListController.h"
+#include "platform/preferences/PSSpecifierList.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <set>
 
 namespace kavro::sim {
 
@@ -29,11 +34,74 @@ std::optional<SettingsEntry> readEntry(const std::string& file) {
   auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(
       kavro::platform::Device::current().resolve(std::string(kEntriesFolder) + "/" + file), &error);
   const PlistValue& entry = plist ? (*plist)["entry"] : PlistValue();
-  SettingsEntry parsed{entry["label"].stringOr(""), entry["bundle"].stringOr(""), entry["icon"].stringOr("")};
+  SettingsEntry parsed{entry["label"].stringOr(""), entry["bundle"].stringOr(""), entry["icon"].stringOr(""),
+                       std::string(kEntriesFolder) + "/" + file, plist && (*plist)["items"].isArray()};
+  // The old form names no bundle: the entry's file names it.
+  if (parsed.bundleName.empty() && parsed.entryOnly) parsed.bundleName = file.substr(0, file.size() - 6);
   if (!parsed.label.empty() && !parsed.bundleName.empty()) return parsed;
   std::fprintf(stderr, "Settings: skipping %s/%s: %s\n", kEntriesFolder, file.c_str(),
                plist ? "its entry has no label or bundle" : error.c_str());
   return std::nullopt;
+}
+
+std::string lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Bundles already said to be shown as generic lists, in this process.
+struct GenericBundles {
+  std::set<std::string> names;
+};
+
+std::set<std::string>& genericBundles() {
+  return kavro::platform::Process::current()
+      .singleton<GenericBundles>([] { return std::make_shared<GenericBundles>(); })
+      ->names;
+}
+
+// A PSListController of the rows of `list`, each aimed at the page.
+std::shared_ptr<UIViewController> genericPage(const kavro::platform::preferences::SpecifierList& list) {
+  auto controller = alloc<PSListController>();
+  controller->init();
+  for (auto& specifier : list.specifiers) specifier->setTarget(controller);
+  controller->setSpecifiers(std::make_shared<PSSpecifierArray>(list.specifiers));
+  return controller;
+}
+
+// The bundle's principal class as a page, or nothing when it is no class the
+// simulator has (the bundle's own compiled code).
+std::shared_ptr<UIViewController> principalPage(NSBundle& bundle) {
+  const Class* principal = bundle.principalClass();
+  auto controller = principal ? std::dynamic_pointer_cast<UIViewController>(principal->alloc()) : nullptr;
+  return controller ? controller->init() : nullptr;
+}
+
+std::shared_ptr<UIViewController> pageOfBundle(const SettingsEntry& entry) {
+  namespace preferences = kavro::platform::preferences;
+  if (entry.entryOnly) {
+    std::string error;
+    auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(
+        kavro::platform::Device::current().resolve(entry.entryFile), &error);
+    return genericPage(preferences::specifierListFromPropertyList(plist ? *plist : PlistValue(), entry.entryFile));
+  }
+  auto bundle = NSBundle::bundleWithPath(entry.bundlePath());
+  if (!bundle) {
+    std::fprintf(stderr, "Settings: the bundle %s is not installed\n", entry.bundleName.c_str());
+    return nullptr;
+  }
+  // Tried once: a class the simulator does not have is said once, then the
+  // generic list is shown straight away.
+  std::set<std::string>& generic = genericBundles();
+  if (!generic.count(entry.bundleName)) {
+    if (auto page = principalPage(*bundle)) return page;
+    generic.insert(entry.bundleName);
+    std::fprintf(stderr,
+                 "Settings: the principal class \"%s\" of %s is the bundle's own code, which the simulator "
+                 "cannot run; its Root list is shown in a generic PSListController\n",
+                 bundle->objectForInfoDictionaryKey("NSPrincipalClass").stringOr("").c_str(), entry.bundleName.c_str());
+  }
+  return genericPage(preferences::loadSpecifierList(entry.bundlePath() + "/Root.plist"));
 }
 
 }  // namespace
@@ -49,7 +117,10 @@ std::vector<SettingsEntry> installedSettingsEntries() {
     if (auto entry = readEntry(file)) entries.push_back(std::move(*entry));
   }
   std::sort(entries.begin(), entries.end(),
-            [](const SettingsEntry& a, const SettingsEntry& b) { return a.label < b.label; });
+            [](const SettingsEntry& a, const SettingsEntry& b) {
+              std::string left = lowercase(a.label), right = lowercase(b.label);
+              return left != right ? left < right : a.bundleName < b.bundleName;
+            });
   return entries;
 }
 
@@ -60,18 +131,7 @@ std::optional<SettingsEntry> findSettingsEntry(const std::string& name) {
 }
 
 std::shared_ptr<UIViewController> makeEntryPage(const SettingsEntry& entry) {
-  auto bundle = NSBundle::bundleWithPath(entry.bundlePath());
-  if (!bundle) {
-    std::fprintf(stderr, "Settings: the bundle %s is not installed\n", entry.bundleName.c_str());
-    return nullptr;
-  }
-  const Class* principal = bundle->principalClass();
-  auto controller = principal ? std::dynamic_pointer_cast<UIViewController>(principal->alloc()) : nullptr;
-  if (!controller) {
-    std::fprintf(stderr, "Settings: the bundle %s has no principal page\n", entry.bundleName.c_str());
-    return nullptr;
-  }
-  auto page = controller->init();
+  auto page = pageOfBundle(entry);
   if (!page) return nullptr;
   // The host names the page after its entry.
   page->setTitle(entry.label);

@@ -53,7 +53,8 @@ std::shared_ptr<UITableViewCell> SettingsRootController::cellForRowAtIndexPath(
   const SettingsEntry* entry = entryAt(indexPath);
   if (!entry) return cell;
   cell->textLabel()->setText(entry->label);
-  cell->imageView()->setImage(UIImage::imageWithContentsOfFile(entry->iconPath()));
+  // An entry without an icon shows none.
+  cell->imageView()->setImage(entry->iconFile.empty() ? nullptr : UIImage::imageWithContentsOfFile(entry->iconPath()));
   cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   return cell;
 }

@@ -77,7 +77,18 @@ void applyAppearance(Input& input, const json& body, Input::Owner) {
   input.setAppearance(*appearanceNamed(name));
 }
 
+// Longer than this, a URL is garbage rather than a page's address.
+constexpr std::size_t kMaximumURLBytes = 2048;
+
 void applyOpen(Input& input, const json& body, Input::Owner) {
+  if (body.contains("target") == body.contains("url")) throw RequestError(400, "send one of \"target\" or \"url\"");
+  if (body.contains("url")) {
+    std::string url = stringField(body, "url");
+    if (url.size() > kMaximumURLBytes || !url.starts_with("prefs:root="))
+      throw RequestError(400, "\"url\" is a Settings URL prefs:root=NAME of at most " +
+                                  std::to_string(kMaximumURLBytes) + " bytes");
+    return input.openURL(url);
+  }
   if (stringField(body, "target", {"settings", "springboard"}) == "settings")
     input.openSettings();
   else
@@ -92,7 +103,7 @@ const std::vector<InputKind>& inputKinds() {
       {"key", {"text", "backspace", "key"}, applyKey},
       {"wheel", {"x", "y", "dx", "dy"}, applyWheel},
       {"appearance", {"appearance"}, applyAppearance},
-      {"open", {"target"}, applyOpen},
+      {"open", {"target", "url"}, applyOpen},
   };
   return kinds;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/uikit/UIWindow.h"
 #include "sim/core/AppearanceNames.h"
+#include "sim/core/BundleInstaller.h"
 #include "sim/core/Dump.h"
 #include "sim/core/Simulator.h"
 
@@ -100,6 +101,11 @@ json LiveDevice::panel() {
   panel["t"] = Dumper::number(device.now());
   panel["process"] = simulator_.frontProcessName();
   panel["appearance"] = appearanceName(device.appearance());
+  panel["address"] = simulator_.address();
+  json bundles = json::array();
+  for (auto& bundle : installedBundleSummaries(device.rootPath()))
+    bundles.push_back({{"name", bundle.name}, {"label", bundle.label}, {"domains", bundle.domains}});
+  panel["bundles"] = std::move(bundles);
   return panel;
 }
 

@@ -155,7 +155,7 @@ TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommand
            {"tap", "usage: tap QUERY"},
            {"touch-up inside", "usage: touch-up [outside]"},
            {"reorder 0 0 1", "usage: reorder S R S2 R2"},
-           {"open picker", "usage: open settings | open springboard | open picker KEY [settings|springboard]"},
+           {"open picker", "usage: open settings [NAME] | open springboard | open picker KEY [settings|springboard]"},
            {"front safari", "no process is named \"safari\" (settings or springboard)"},
            {"appearance blue", "usage: appearance light|dark"}}) {
     std::istringstream script(line + "\n");

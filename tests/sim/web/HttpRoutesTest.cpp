@@ -2,6 +2,7 @@
 // and the device's readings come back with their types, inputs are applied, and
 // every failure answers {"error"} with the status of the one mapping.
 
+#include "sim/core/BundleInstaller.h"
 #include "sim/core/Query.h"
 #include "sim/phone/Phone.h"
 #include "sim/web/server/HttpRoutes.h"
@@ -21,6 +22,7 @@ namespace kavro::sim {
 namespace {
 
 using nlohmann::json;
+namespace fs = std::filesystem;
 
 class HttpRoutesTest : public ::testing::Test {
  protected:
@@ -89,6 +91,47 @@ TEST_F(HttpRoutesTest, AnInputIsAppliedOnceItsBodyPassesEveryCheck) {
   EXPECT_EQ(answer("POST", "/api/appearance", R"({"appearance": "dark", "x": 1})").status, 400);
   EXPECT_EQ(answer("POST", "/api/appearance", "{").status, 400);
   EXPECT_EQ(applied_, 1);
+}
+
+TEST_F(HttpRoutesTest, OpenTakesASettingsURLOfAnInstalledBundle) {
+  installPreferenceBundle(folder_.path() / "device", fs::path(KAVRO_SOURCE_DIR) / "tests/sim/settings/bundles/beacon");
+  EXPECT_EQ(answer("POST", "/api/open", R"({"url": "prefs:root=beacon"})").status, 204);
+  clock_ += 1;
+  EXPECT_EQ(json::parse(answer("GET", "/api/state").body)["title"], "Beacon Pro");
+  EXPECT_EQ(answer("POST", "/api/open", R"({"url": "prefs:root=Beacon%20Pro"})").status, 400) << "no escapes";
+  EXPECT_EQ(answer("POST", "/api/open", R"({"url": "prefs:root=Beacon Pro"})").status, 204);
+  for (const char* body : {R"({"url": "prefs:root=Nothing"})", R"({"url": "https://example.com"})",
+                           R"({"url": "prefs:root="})", R"({"url": 7})", R"({"url": "prefs:root=beacon", "target": "settings"})",
+                           R"({})"}) {
+    HttpReply reply = answer("POST", "/api/open", body);
+    EXPECT_EQ(reply.status, 400) << body;
+    EXPECT_FALSE(errorOf(reply).empty()) << body;
+  }
+  EXPECT_EQ(answer("POST", "/api/open", json{{"url", "prefs:root=" + std::string(3000, 'a')}}.dump()).status, 400);
+  clock_ += 1;
+  EXPECT_EQ(json::parse(answer("GET", "/api/state").body)["title"], "Beacon Pro") << "a refused URL changes nothing";
+}
+
+TEST_F(HttpRoutesTest, ThePanelListsTheBundlesWithTheirDomainsAndTheAddressOfWhatShows) {
+  const fs::path bundles = fs::path(KAVRO_SOURCE_DIR) / "tests/sim/settings/bundles";
+  for (const char* name : {"beacon", "Notepad.bundle", "Lumen.bundle"})
+    installPreferenceBundle(folder_.path() / "device", bundles / name);
+  json panel = json::parse(answer("GET", "/api/panel").body);
+  EXPECT_EQ(panel["bundles"], json::parse(R"([
+    {"name": "beacon", "label": "Beacon Pro", "domains": ["org.example.beacon"]},
+    {"name": "kavroprefs", "label": "Kavro", "domains": ["com.qelm.kavroprefs"]},
+    {"name": "Lumen", "label": "lumen glow", "domains": ["org.example.lumen"]},
+    {"name": "Notepad", "label": "Notepad", "domains": ["org.example.notepad"]}])"));
+  EXPECT_EQ(panel["address"], "prefs:root=kavroprefs");
+  for (const char* url : {"prefs:root=Notepad", "prefs:root=lumen glow"}) {
+    ASSERT_EQ(answer("POST", "/api/open", json{{"url", url}}.dump()).status, 204);
+    clock_ += 1;
+    std::string name = url == std::string("prefs:root=Notepad") ? "Notepad" : "Lumen";
+    EXPECT_EQ(json::parse(answer("GET", "/api/panel").body)["address"], "prefs:root=" + name) << url;
+  }
+  ASSERT_EQ(answer("POST", "/api/open", R"({"target": "springboard"})").status, 204);
+  clock_ += 1;
+  EXPECT_EQ(json::parse(answer("GET", "/api/panel").body)["address"], "") << "the home screen has none";
 }
 
 TEST_F(HttpRoutesTest, EveryFailureAnswersAnErrorWithTheStatusOfTheOneMapping) {
