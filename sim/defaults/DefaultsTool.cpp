@@ -2,7 +2,7 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "sim/defaults/OldStylePlistFormatter.h"
+#include "platform/foundation/OldStylePropertyListWriter.h"
 #include "sim/devicefolder/DeviceFolder.h"
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include <cstdlib>
 
 namespace kavro::defaults {
+
+using kavro::platform::foundation::OldStylePropertyListWriter;
 
 namespace {
 
@@ -145,7 +147,7 @@ int DefaultsTool::read(Arguments arguments) {
     if (!store_->domainExists(domain)) return failure("Domain " + domain + " does not exist");
     PlistValue values(store_->values(domain));
     if (!store_->lastError().empty()) return kFailure;  // the store has said why
-    out_ << OldStylePlistFormatter::format(values) << "\n";
+    out_ << OldStylePropertyListWriter::description(values) << "\n";
     return kSuccess;
   }
   const std::string& key = arguments[1];
@@ -157,7 +159,7 @@ int DefaultsTool::read(Arguments arguments) {
   if (const std::string* text = value.asString())
     out_ << *text << "\n";
   else
-    out_ << OldStylePlistFormatter::format(value) << "\n";
+    out_ << OldStylePropertyListWriter::description(value) << "\n";
   return kSuccess;
 }
 
