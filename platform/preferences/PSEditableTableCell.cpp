@@ -24,7 +24,7 @@ std::shared_ptr<UIControl> PSEditableTableCell::newControl() {
     field->setSecureTextEntry(row->cellType() == PSCellType::secureEditText);
     field->setKeyboardType(keyboardTypeForSpecifier(*row));
   }
-  field->addTarget(shared_from_this(), "returnPressed:", UIControlEventPrimaryActionTriggered);
+  field->addTarget(shared_from_this(), "returnPressed:", UIControlEventEditingDidEndOnExit);
   return field;
 }
 

@@ -141,7 +141,7 @@ void UITextField::returnKeyTapped() {
   if (!editing_) return;
   auto delegate = this->delegate();
   if (delegate && !delegate->textFieldShouldReturn(self<UITextField>())) return;
-  sendActionsForControlEvents(UIControlEventPrimaryActionTriggered);
+  sendActionsForControlEvents(UIControlEventEditingDidEndOnExit);
 }
 
 void UITextField::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {

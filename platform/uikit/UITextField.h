@@ -1,8 +1,8 @@
 #pragma once
 // A one-line text field. A tap makes it the first responder and begins editing;
 // the keyboard then types into it (UIKeyInput) until it resigns. It reports the
-// start of editing, each change of its text by typing, the return key (the primary
-// action) and the end of editing as control events, and to its delegate. Text set
+// start of editing, each change of its text by typing, the return key (editing did
+// end on exit) and the end of editing as control events, and to its delegate. Text set
 // by code is not reported. A secure field shows a dot for each character. The
 // keyboard of a number, decimal or phone pad has only the keys of that pad, so
 // typing anything else into such a field enters nothing.
@@ -40,7 +40,7 @@ class UITextFieldDelegate {
   virtual bool textFieldShouldBeginEditing(const std::shared_ptr<UITextField>& textField) { return true; }
   virtual void textFieldDidBeginEditing(const std::shared_ptr<UITextField>& textField) {}
   virtual void textFieldDidEndEditing(const std::shared_ptr<UITextField>& textField) {}
-  // The return key; false keeps it from being reported as the primary action.
+  // The return key; false keeps it from being reported.
   virtual bool textFieldShouldReturn(const std::shared_ptr<UITextField>& textField) { return true; }
 };
 
