@@ -88,6 +88,32 @@ std::string dataText(const std::vector<std::uint8_t>& bytes) {
   return text + ">";
 }
 
+// A string bare when it is a plain word (unless `always`), quoted otherwise.
+std::string quotedText(const std::string& text, bool always) {
+  if (!always && isPlainWord(text)) return text;
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size();) {
+    const std::uint32_t c = nextCodePoint(text, i);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      default:
+        if (c >= 0x20 && c < 0x7F) {
+          out += static_cast<char>(c);
+        } else if (c >= 0x10000) {
+          appendUnicodeEscape(out, 0xD800 + ((c - 0x10000) >> 10));
+          appendUnicodeEscape(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+          appendUnicodeEscape(out, c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
 enum class DataForm { description, propertyList };
 
 // Writes arrays and dictionaries with a stack of their own, so that nesting costs
@@ -189,36 +215,16 @@ class Writer {
 
 }  // namespace
 
-std::string OldStylePropertyListWriter::quoted(const std::string& text) {
-  if (isPlainWord(text)) return text;
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    const std::uint32_t c = nextCodePoint(text, i);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default:
-        if (c >= 0x20 && c < 0x7F) {
-          out += static_cast<char>(c);
-        } else if (c >= 0x10000) {
-          appendUnicodeEscape(out, 0xD800 + ((c - 0x10000) >> 10));
-          appendUnicodeEscape(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-          appendUnicodeEscape(out, c);
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string OldStylePropertyListWriter::quoted(const std::string& text) { return quotedText(text, false); }
 
 std::string OldStylePropertyListWriter::description(const PlistValue& value) {
   return Writer(DataForm::description).write(value);
 }
 
 std::string OldStylePropertyListWriter::write(const PlistValue& value) {
+  // A text that starts with "bplist" is read as a binary property list: a string
+  // alone is always quoted.
+  if (const std::string* text = value.asString()) return quotedText(*text, true);
   return Writer(DataForm::propertyList).write(value);
 }
 
