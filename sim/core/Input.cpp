@@ -303,7 +303,7 @@ Input::KeyTarget Input::keyInput() {
   KeyTarget target{editedField(), nullptr};
   if (!target.searchBar) target.textField = editedTextField();
   if (!target.searchBar && !target.textField)
-    throw InputRefused("no field is being edited (focus search or focus row:S,R first)");
+    throw InputRefused("no field is being edited (focus search first)");
   return target;
 }
 
