@@ -139,6 +139,17 @@ void Device::removeAppearanceObserver(std::uint64_t token) {
   std::erase_if(appearanceObservers_, [token](auto& o) { return o.token == token; });
 }
 
+bool Device::setLanguage(const std::string& language) {
+  constexpr std::size_t kLongestTag = 35;
+  if (language.empty() || language.size() > kLongestTag) return false;
+  for (char c : language) {
+    bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    if (!allowed) return false;
+  }
+  language_ = language;
+  return true;
+}
+
 void Device::record(DeviceEvent event) {
   event.sequence = nextEventSequence_++;
   event.time = now_;

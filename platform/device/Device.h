@@ -3,6 +3,7 @@
 // virtual clock shared by its processes, its appearance, its Darwin notification
 // centre and the log of what it did that an observer could hear or see.
 
+#include "platform/device/DeviceCapabilities.h"
 #include "platform/device/DeviceEvent.h"
 #include "platform/device/Process.h"
 
@@ -71,6 +72,16 @@ class Device {
   std::uint64_t addAppearanceObserver(Process& process, std::function<void()> observer);
   void removeAppearanceObserver(std::uint64_t token);
 
+  // The language the user chose, as a language tag ("en", "de", "pt-BR"): what
+  // bundles show their localized strings in. English unless a host sets another.
+  const std::string& language() const { return language_; }
+  // False, changing nothing, for a tag that is empty, longer than 35 characters
+  // or holds anything but letters, digits, "-" and "_" (it names folders).
+  bool setLanguage(const std::string& language);
+  // What the device offers, for rows and bundles that require a capability.
+  DeviceCapabilities& capabilities() { return capabilities_; }
+  const DeviceCapabilities& capabilities() const { return capabilities_; }
+
   // The event log. Events stay until the log is trimmed; readers keep a cursor.
   void record(DeviceEvent event);
   const std::deque<DeviceEvent>& events() const { return events_; }
@@ -105,6 +116,8 @@ class Device {
   std::vector<std::unique_ptr<Process>> processes_;
   double now_ = 0;
   Appearance appearance_ = Appearance::light;
+  std::string language_ = "en";
+  DeviceCapabilities capabilities_;
   std::uint64_t nextToken_ = 1;
   std::vector<AppearanceObserver> appearanceObservers_;
   std::vector<DarwinObserver> darwinObservers_;

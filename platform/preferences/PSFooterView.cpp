@@ -1,10 +1,27 @@
 #include "platform/preferences/PSFooterView.h"
 
 #include "platform/objc/Class.h"
+#include "platform/preferences/PreferenceValues.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(PSFooterView, UIView, )
+
+NSTextAlignment PSFooterView::alignmentFromValue(const PlistValue& value) {
+  if (auto number = kavro::platform::preferences::numberFrom(value)) {
+    double rounded = std::round(*number);
+    return rounded >= 0 && rounded <= 4 ? static_cast<NSTextAlignment>(rounded) : NSTextAlignmentNatural;
+  }
+  std::string name = value.stringOr("");
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name == "left") return NSTextAlignmentLeft;
+  if (name == "center" || name == "centre") return NSTextAlignmentCenter;
+  if (name == "right") return NSTextAlignmentRight;
+  if (name == "justified") return NSTextAlignmentJustified;
+  return NSTextAlignmentNatural;
+}
 
 std::shared_ptr<UILabel> PSFooterView::makeLabel(const std::string& text) {
   auto label = alloc<UILabel>()->initWithFrame(CGRectZero);
@@ -16,8 +33,14 @@ std::shared_ptr<UILabel> PSFooterView::makeLabel(const std::string& text) {
 }
 
 std::shared_ptr<PSFooterView> PSFooterView::initWithText(const std::string& text, CGFloat width) {
+  return initWithText(text, width, NSTextAlignmentNatural);
+}
+
+std::shared_ptr<PSFooterView> PSFooterView::initWithText(const std::string& text, CGFloat width,
+                                                         NSTextAlignment alignment) {
   UIView::initWithFrame(CGRectMake(0, 0, width, heightForText(text, width)));
   label_ = makeLabel(text);
+  label_->setTextAlignment(alignment);
   addSubview(label_);
   layoutSubviews();
   return self<PSFooterView>();

@@ -3,6 +3,7 @@
 // multi-line 13-point label in the secondary label colour, kept clear of the
 // section's sides.
 
+#include "platform/foundation/PlistValue.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIView.h"
 
@@ -21,8 +22,13 @@ class PSFooterView : public UIView {
 
   // A footer `width` points wide (the section's width) showing `text`.
   std::shared_ptr<PSFooterView> initWithText(const std::string& text, CGFloat width);
+  std::shared_ptr<PSFooterView> initWithText(const std::string& text, CGFloat width, NSTextAlignment alignment);
 
   std::shared_ptr<UILabel> textLabel() const { return label_; }
+  // A group's "footerAlignment": a number (0 left, 1 centre, 2 right, 3 justified,
+  // 4 natural; reals rounded), or a string holding one or naming it ("center",
+  // "centre", "left", "right", any case). Anything else is the natural alignment.
+  static NSTextAlignment alignmentFromValue(const PlistValue& value);
   // The height a footer `width` points wide needs for `text`.
   static CGFloat heightForText(const std::string& text, CGFloat width);
 

@@ -4,22 +4,33 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/objc/Class.h"
 #include "platform/objc/ClassRegistry.h"
+#include "platform/preferences/CellFactory.h"
+#include "platform/preferences/ChildPages.h"
+#include "platform/preferences/PSEditableTableCell.h"
 #include "platform/preferences/PSFooterView.h"
 #include "platform/preferences/PSSpecifierList.h"
-#include "platform/preferences/PSSwitchTableCell.h"
 #include "platform/preferences/PSTableCell.h"
+#include "platform/preferences/RowActions.h"
+#include "platform/preferences/RowAvailability.h"
+#include "platform/preferences/SpecifierResources.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+
+namespace preferences = kavro::platform::preferences;
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(PSListController, PSViewController, )
 
 // ---------------------------------------------------------------------------
 // Specifiers
 
-std::shared_ptr<PSSpecifierArray> PSListController::specifiers() { return specifiers_; }
+std::shared_ptr<PSSpecifierArray> PSListController::specifiers() {
+  if (!specifiers_ && loadsNamedList_) specifiers_ = loadSpecifiersFromPlistName(listName_, shared_from_this());
+  return specifiers_;
+}
 
 void PSListController::setSpecifiers(const std::shared_ptr<PSSpecifierArray>& specifiers) {
   specifiers_ = specifiers;
@@ -30,19 +41,25 @@ void PSListController::setSpecifiers(const std::shared_ptr<PSSpecifierArray>& sp
 std::shared_ptr<PSSpecifierArray> PSListController::loadSpecifiersFromPlistName(const std::string& name,
                                                                                const id& target) {
   auto loaded = std::make_shared<PSSpecifierArray>();
+  listName_ = name;
   auto bundle = this->bundle();
-  auto path = bundle ? bundle->pathForResource(name, "plist") : std::nullopt;
+  std::filesystem::path listPath(name);
+  auto path = bundle ? bundle->pathForResource(listPath.filename().string(), "plist", listPath.parent_path().string())
+                     : std::nullopt;
   if (!path) {
     std::string where = bundle && !bundle->bundlePath().empty() ? bundle->bundlePath() : "the main bundle";
     std::fprintf(stderr, "Preferences: %s has no specifier list %s.plist; the page %s has no rows\n", where.c_str(),
                  name.c_str(), className().c_str());
     return loaded;
   }
-  auto list = kavro::platform::preferences::loadSpecifierList(*path);
+  auto list = preferences::loadSpecifierList(*path);
+  std::string table = preferences::stringsTableForList(name);
+  preferences::localizeSpecifiers(list.specifiers, *bundle, table);
+  preferences::loadIcons(list.specifiers, *bundle);
   for (auto& specifier : list.specifiers) specifier->setTarget(target);
   // The host names the page when it opens it; the list's title is for pages it
   // has not named.
-  if (list.title && title().empty()) setTitle(*list.title);
+  if (list.title && title().empty()) setTitle(preferences::localizedText(*bundle, table, *list.title));
   *loaded = std::move(list.specifiers);
   return loaded;
 }
@@ -68,7 +85,17 @@ std::shared_ptr<PSSpecifier> PSListController::specifierAtIndexPath(const NSInde
   return group->rows[static_cast<std::size_t>(indexPath.row)];
 }
 
-std::shared_ptr<NSBundle> PSListController::bundle() const { return NSBundle::bundleForClass(isa()); }
+std::shared_ptr<NSBundle> PSListController::bundle() const {
+  return bundle_ ? bundle_ : NSBundle::bundleForClass(isa());
+}
+
+void PSListController::reloadSpecifier(const std::shared_ptr<PSSpecifier>& specifier, bool) {
+  if (!table_ || !specifier) return;
+  for (const NSIndexPath& indexPath : table_->indexPathsForVisibleRows())
+    if (specifierAtIndexPath(indexPath) == specifier)
+      if (auto cell = std::dynamic_pointer_cast<PSTableCell>(table_->cellForRowAtIndexPath(indexPath)))
+        cell->refreshCellContentsWithSpecifier(specifier);
+}
 
 long PSListController::numberOfGroups() {
   regroup();
@@ -80,28 +107,44 @@ void PSListController::regroup() {
   std::vector<const PSSpecifier*> rows;
   if (all)
     for (auto& specifier : *all) rows.push_back(specifier.get());
-  if (grouped_ && all == groupedArray_ && rows == groupedRows_) return;
+  std::uint64_t capabilities = kavro::platform::Device::current().capabilities().generation();
+  if (grouped_ && all == groupedArray_ && rows == groupedRows_ && capabilities == groupedCapabilities_) return;
 
   std::vector<Group> groups;
-  if (all) {
-    for (auto& specifier : *all) {
-      if (!specifier) continue;
-      if (specifier->cellType() == PSCellType::group) {
-        groups.push_back({specifier, {}});
-      } else {
-        if (groups.empty()) groups.push_back({nullptr, {}});
-        groups.back().rows.push_back(specifier);
-      }
+  // Rows the device cannot offer are left out, and a group it cannot offer with all
+  // its rows.
+  bool groupShown = true;
+  for (const auto& specifier : all ? *all : PSSpecifierArray{}) {
+    if (!specifier) continue;
+    bool available = preferences::meetsRequiredCapabilities(*specifier);
+    if (specifier->cellType() == PSCellType::group) {
+      groupShown = available;
+      if (available) groups.push_back({specifier, {}});
+      if (available) reportSectionCellClasses(*specifier);
+    } else if (groupShown && available) {
+      if (groups.empty()) groups.push_back({nullptr, {}});
+      groups.back().rows.push_back(specifier);
     }
   }
   groups_ = std::move(groups);
   groupedArray_ = all;
   groupedRows_ = std::move(rows);
+  groupedCapabilities_ = capabilities;
   grouped_ = true;
   // Cells measured for rows that are gone are of no more use.
   std::erase_if(sizingCells_, [this](const auto& entry) {
     return std::find(groupedRows_.begin(), groupedRows_.end(), entry.first) == groupedRows_.end();
   });
+}
+
+void PSListController::reportSectionCellClasses(const PSSpecifier& group) {
+  for (const char* key : {"headerCellClass", "footerCellClass"}) {
+    std::string name = group.propertyForKey(key).stringOr("");
+    if (name.empty() || !reportedCellClasses_.insert(name).second) continue;
+    std::fprintf(stderr, "Preferences: the %s \"%s\" of the group \"%s\" is the bundle's own code; the group's text "
+                 "shows as a plain %s\n", key, name.c_str(), group.identifier().c_str(),
+                 key[0] == 'h' ? "header" : "footer");
+  }
 }
 
 const PSListController::Group* PSListController::groupAt(long section) {
@@ -206,7 +249,9 @@ std::shared_ptr<UIView> PSListController::viewForFooterInSection(const std::shar
                                                                  long section) {
   std::string text = footerTextOf(section);
   if (text.empty()) return nullptr;
-  auto footer = alloc<PSFooterView>()->initWithText(text, sectionWidth(tableView));
+  const Group* group = groupAt(section);
+  NSTextAlignment alignment = PSFooterView::alignmentFromValue(group->specifier->propertyForKey("footerAlignment"));
+  auto footer = alloc<PSFooterView>()->initWithText(text, sectionWidth(tableView), alignment);
   // The table keeps a footer's own x: line it up with the section's rows.
   CGFloat inset = tableView && tableView->style() == UITableViewStyleInsetGrouped ? UITableView::kInsetGroupedMargin : 0;
   CGRect frame = footer->frame();
@@ -225,40 +270,12 @@ CGFloat PSListController::sectionWidth(const std::shared_ptr<UITableView>& table
 // ---------------------------------------------------------------------------
 // Cells
 
-const Class* PSListController::cellClassFor(const PSSpecifier& specifier) {
-  const Class* fallback = specifier.cellType() == PSCellType::switchCell ? PSSwitchTableCell::classObject()
-                                                                         : PSTableCell::classObject();
-  std::string name = specifier.cellClassName();
-  if (name.empty()) return fallback;
-  const Class* named = NSClassFromString(name);
-  if (named && named->isSubclassOfClass(PSTableCell::classObject())) return named;
-  if (reportedCellClasses_.insert(name).second)
-    std::fprintf(stderr, "Preferences: the cell class \"%s\" of the row \"%s\" %s; the row uses %s\n", name.c_str(),
-                 specifier.identifier().c_str(), named ? "is no PSTableCell" : "does not exist",
-                 fallback->name().c_str());
-  return fallback;
-}
-
-std::string PSListController::reuseIdentifierFor(const Class* cls, const PSSpecifier& specifier) {
-  return cls->name() + ":" + PSSpecifier::nameOfCellType(specifier.cellType());
-}
-
-std::shared_ptr<PSTableCell> PSListController::makeCell(const Class* cls, const std::string& reuseIdentifier,
-                                                        const std::shared_ptr<PSSpecifier>& specifier) {
-  auto cell = std::dynamic_pointer_cast<PSTableCell>(cls->alloc());
-  if (!cell) cell = alloc<PSTableCell>();
-  auto made = cell->initWithStyle(PSTableCell::cellStyleForType(specifier->cellType()), reuseIdentifier, specifier);
-  if (made) return made;
-  // A cell class that refuses to initialise still leaves the row a plain cell.
-  return alloc<PSTableCell>()->initWithStyle(UITableViewCellStyleDefault, reuseIdentifier, specifier);
-}
-
 std::shared_ptr<UITableViewCell> PSListController::cellForRowAtIndexPath(const std::shared_ptr<UITableView>& tableView,
                                                                          const NSIndexPath& indexPath) {
   auto specifier = specifierAtIndexPath(indexPath);
   if (!specifier) return alloc<UITableViewCell>()->initWithStyle(UITableViewCellStyleDefault, "");
-  const Class* cls = cellClassFor(*specifier);
-  std::string reuseIdentifier = reuseIdentifierFor(cls, *specifier);
+  const Class* cls = preferences::cellClassForSpecifier(*specifier, reportedCellClasses_);
+  std::string reuseIdentifier = preferences::reuseIdentifierFor(cls, *specifier);
 
   // Cells set parts of their content from their row once, when they are made, so
   // a cell serves only the row it was made for: one made for another row is let go.
@@ -271,7 +288,7 @@ std::shared_ptr<UITableViewCell> PSListController::cellForRowAtIndexPath(const s
       cell = measured->second;
     if (measured != sizingCells_.end()) sizingCells_.erase(measured);
   }
-  if (!cell) cell = makeCell(cls, reuseIdentifier, specifier);
+  if (!cell) cell = preferences::makeCell(cls, reuseIdentifier, specifier);
   cell->refreshCellContentsWithSpecifier(specifier);
   return cell;
 }
@@ -285,8 +302,8 @@ std::shared_ptr<PSTableCell> PSListController::cellForMeasuring(const std::share
   }
   auto& measured = sizingCells_[specifier.get()];
   if (!measured || measured->specifier() != specifier) {
-    const Class* cls = cellClassFor(*specifier);
-    measured = makeCell(cls, reuseIdentifierFor(cls, *specifier), specifier);
+    const Class* cls = preferences::cellClassForSpecifier(*specifier, reportedCellClasses_);
+    measured = preferences::makeCell(cls, preferences::reuseIdentifierFor(cls, *specifier), specifier);
   }
   return measured;
 }
@@ -307,45 +324,29 @@ void PSListController::didSelectRowAtIndexPath(const std::shared_ptr<UITableView
                                                const NSIndexPath& indexPath) {
   if (tableView) tableView->deselectRowAtIndexPath(indexPath, true);
   auto specifier = specifierAtIndexPath(indexPath);
-  if (!specifier || !specifier->isEnabled()) return;
-  if (!specifier->buttonAction().isNull()) {
-    performButtonAction(specifier);
-  } else if (specifier->cellType() == PSCellType::link || specifier->cellType() == PSCellType::linkList) {
-    if (!specifier->detailControllerClassName().empty()) showDetailController(specifier);
-  }
-}
-
-void PSListController::performButtonAction(const std::shared_ptr<PSSpecifier>& specifier) {
-  SEL action = specifier->buttonAction();
-  auto target = specifier->target();
-  if (!target) {
-    std::fprintf(stderr, "Preferences: the row \"%s\" has no target for its action \"%s\"; the tap does nothing\n",
-                 specifier->identifier().c_str(), action.name().c_str());
+  if (!specifier || !specifier->isEnabled() || !PSTableCell::isSelectableRow(*specifier)) return;
+  PSCellType type = specifier->cellType();
+  if (type == PSCellType::editText || type == PSCellType::secureEditText) {
+    auto cell = tableView ? std::dynamic_pointer_cast<PSEditableTableCell>(tableView->cellForRowAtIndexPath(indexPath))
+                          : nullptr;
+    if (cell) cell->beginEditing();
     return;
   }
-  // A method without arguments is sent the selector all the same and ignores the
-  // specifier.
-  if (!target->performSelector(action, specifier))
-    std::fprintf(stderr, "Preferences: %s has no method \"%s\" for the row \"%s\"; the tap does nothing\n",
-                 target->className().c_str(), action.name().c_str(), specifier->identifier().c_str());
+  if (!specifier->buttonAction().isNull()) preferences::performButtonAction(specifier);
+  bool opened = (type == PSCellType::link || type == PSCellType::linkList) && showDetailController(specifier);
+  std::string url = specifier->propertyForKey("url").stringOr("");
+  if (!opened && !url.empty()) preferences::recordOpenURL(*specifier, url);
 }
 
-void PSListController::showDetailController(const std::shared_ptr<PSSpecifier>& specifier) {
-  std::string name = specifier->detailControllerClassName();
-  const Class* cls = NSClassFromString(name);
-  auto controller = cls ? std::dynamic_pointer_cast<UIViewController>(cls->alloc()) : nullptr;
-  if (!controller) {
-    std::fprintf(stderr, "Preferences: the detail page \"%s\" of the row \"%s\" %s; nothing opens\n", name.c_str(),
-                 specifier->identifier().c_str(), cls ? "is no view controller" : "does not exist");
-    return;
-  }
+bool PSListController::showDetailController(const std::shared_ptr<PSSpecifier>& specifier) {
   auto navigation = navigationController();
   if (!navigation) {
-    std::fprintf(stderr, "Preferences: %s is in no navigation stack; the row \"%s\" cannot open %s\n",
-                 className().c_str(), specifier->identifier().c_str(), name.c_str());
-    return;
+    std::fprintf(stderr, "Preferences: %s is in no navigation stack; the row \"%s\" cannot open its page\n",
+                 className().c_str(), specifier->identifier().c_str());
+    return false;
   }
-  controller->init();
+  auto controller = preferences::makeDetailPage(*this, specifier);
+  if (!controller) return false;
   if (auto page = std::dynamic_pointer_cast<PSViewController>(controller)) {
     auto opener = self<PSListController>();
     page->setParentController(opener);
@@ -353,4 +354,5 @@ void PSListController::showDetailController(const std::shared_ptr<PSSpecifier>& 
     page->setSpecifier(specifier);
   }
   navigation->pushViewController(controller, true);
+  return true;
 }

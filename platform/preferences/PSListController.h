@@ -1,9 +1,12 @@
 #pragma once
 // A preference page that shows its specifiers as a grouped table: every group
 // specifier starts a section (its label the section title, its "footerText" the
-// footer), every other specifier is a row with the cell its type or "cellClass"
-// names. Button rows send their action to their target, link rows open their detail
-// page, and switch rows read and write their value in their preference domain.
+// footer, aligned by "footerAlignment"), every other specifier is a row with the
+// cell its type or "cellClass" names; rows and groups whose "requiredCapabilities"
+// the device lacks are not shown. Button rows send their action to their target,
+// link rows open their detail page (ChildPages.h), rows with a "url" ask to open it,
+// and rows with controls read and write their value in their preference domain.
+// Lists loaded by name take their localized texts and icons from the page's bundle.
 
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/PlistValue.h"
@@ -11,6 +14,7 @@
 #include "platform/preferences/PSViewController.h"
 #include "platform/uikit/UITableView.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,6 +23,9 @@
 #include <vector>
 
 class PSTableCell;
+namespace kavro::platform::preferences {
+struct ListControllerInternals;
+}
 
 class PSListController : public PSViewController, public UITableViewDataSource, public UITableViewDelegate {
   KAVRO_OBJC_CLASS(PSListController)
@@ -27,22 +34,30 @@ class PSListController : public PSViewController, public UITableViewDataSource, 
   static constexpr CGFloat kDefaultFooterHeight = 18;
 
   // The rows of the page, groups included. The base returns the kept array (nil
-  // until something sets it); a subclass overrides this to load the array into
+  // until something sets it, except on a page the framework opened for a row, which
+  // loads its list on first use); a subclass overrides this to load the array into
   // specifiers_ on first use.
   virtual std::shared_ptr<PSSpecifierArray> specifiers();
   // Replaces the kept array and reloads the table.
   void setSpecifiers(const std::shared_ptr<PSSpecifierArray>& specifiers);
-  // The specifiers of the list NAME.plist in the page's bundle, each with `target`
-  // as its target; an empty array when the bundle has no such list. The list's
-  // "title" becomes the page's title when the page has none yet. Keeps nothing.
+  // The specifiers of the list NAME.plist in the page's bundle (NAME may name a
+  // folder of it: "sub/timeDate"), each with `target` as its target, localized and
+  // with their icons; an empty array when the bundle has no such list. The list's
+  // "title" becomes the page's title when the page has none yet. Keeps the
+  // specifiers nowhere; the page remembers the list's name.
   std::shared_ptr<PSSpecifierArray> loadSpecifiersFromPlistName(const std::string& name, const id& target);
+  // The name of the list the page loaded last ("Root"); empty before.
+  const std::string& specifierListName() const { return listName_; }
+  // Brings the cell of a row on screen up to date with the row and its value.
+  void reloadSpecifier(const std::shared_ptr<PSSpecifier>& specifier, bool animated);
   // Drops the kept array, asks specifiers() for a new one and reloads the table.
   void reloadSpecifiers();
   // The first specifier whose identifier is `identifier`, or nullptr.
   std::shared_ptr<PSSpecifier> specifierForID(const std::string& identifier);
   // The specifier of a row, or nullptr for a row the page does not have.
   std::shared_ptr<PSSpecifier> specifierAtIndexPath(const NSIndexPath& indexPath);
-  // The bundle the page's class came from.
+  // The bundle the page's class came from; for a page the framework opened for a
+  // row, the bundle of the page that opened it.
   std::shared_ptr<NSBundle> bundle() const;
   // The number of groups, which is the number of sections: rows before the first
   // group specifier form an untitled group of their own.
@@ -84,7 +99,9 @@ class PSListController : public PSViewController, public UITableViewDataSource, 
                                                   long section) override;
   std::shared_ptr<UIView> viewForFooterInSection(const std::shared_ptr<UITableView>& tableView,
                                                  long section) override;
-  // A tap: button rows send their action, link rows open their detail page.
+  // A tap on an enabled row that takes taps: button rows send their action, link
+  // rows open their detail page, text rows begin editing, and a "url" is asked to
+  // be opened when no page opened.
   void didSelectRowAtIndexPath(const std::shared_ptr<UITableView>& tableView, const NSIndexPath& indexPath) override;
 
  protected:
@@ -102,28 +119,32 @@ class PSListController : public PSViewController, public UITableViewDataSource, 
   const Group* groupAt(long section);
   std::string footerTextOf(long section);
 
+  void reportSectionCellClasses(const PSSpecifier& group);
+
   // Cells.
-  const Class* cellClassFor(const PSSpecifier& specifier);
-  static std::string reuseIdentifierFor(const Class* cls, const PSSpecifier& specifier);
-  std::shared_ptr<PSTableCell> makeCell(const Class* cls, const std::string& reuseIdentifier,
-                                        const std::shared_ptr<PSSpecifier>& specifier);
   std::shared_ptr<PSTableCell> cellForMeasuring(const std::shared_ptr<UITableView>& tableView,
                                                 const NSIndexPath& indexPath,
                                                 const std::shared_ptr<PSSpecifier>& specifier);
   static CGFloat sectionWidth(const std::shared_ptr<UITableView>& tableView);
 
   // Taps.
-  void performButtonAction(const std::shared_ptr<PSSpecifier>& specifier);
-  void showDetailController(const std::shared_ptr<PSSpecifier>& specifier);
+  bool showDetailController(const std::shared_ptr<PSSpecifier>& specifier);
 
   std::shared_ptr<UITableView> table_;
   std::vector<Group> groups_;
   // What the sections were built from, to notice a new or changed array.
   std::shared_ptr<PSSpecifierArray> groupedArray_;
   std::vector<const PSSpecifier*> groupedRows_;
+  std::uint64_t groupedCapabilities_ = 0;
   bool grouped_ = false;
   // Cells made to measure rows that had none yet; the row's first display takes
   // its cell from here.
   std::map<const PSSpecifier*, std::shared_ptr<PSTableCell>> sizingCells_;
   std::set<std::string> reportedCellClasses_;
+  // The list the page loaded, and for pages the framework opened for a row, the
+  // bundle it is in and whether the page loads it itself (PSListControllerPrivate.h).
+  friend struct kavro::platform::preferences::ListControllerInternals;
+  std::string listName_;
+  std::shared_ptr<NSBundle> bundle_;
+  bool loadsNamedList_ = false;
 };

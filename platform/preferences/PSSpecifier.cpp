@@ -1,6 +1,7 @@
 #include "platform/preferences/PSSpecifier.h"
 
 #include "platform/objc/Class.h"
+#include "platform/preferences/PreferenceValues.h"
 
 #include <array>
 #include <utility>
@@ -14,7 +15,7 @@ struct CellTypeName {
   const char* name;
 };
 
-constexpr std::array<CellTypeName, 9> kCellTypeNames{{
+constexpr std::array<CellTypeName, 12> kCellTypeNames{{
     {PSCellType::group, "PSGroupCell"},
     {PSCellType::link, "PSLinkCell"},
     {PSCellType::linkList, "PSLinkListCell"},
@@ -24,6 +25,9 @@ constexpr std::array<CellTypeName, 9> kCellTypeNames{{
     {PSCellType::editText, "PSEditTextCell"},
     {PSCellType::switchCell, "PSSwitchCell"},
     {PSCellType::button, "PSButtonCell"},
+    {PSCellType::slider, "PSSliderCell"},
+    {PSCellType::segment, "PSSegmentCell"},
+    {PSCellType::secureEditText, "PSSecureEditTextCell"},
 }};
 
 }  // namespace
@@ -118,14 +122,13 @@ void PSSpecifier::setButtonAction(const SEL& action) {
 }
 
 std::optional<double> PSSpecifier::height() const {
-  PlistValue value = propertyForKey("height");
-  if (!value.isInteger() && !value.isReal()) return std::nullopt;
-  return value.doubleValue();
+  auto height = kavro::platform::preferences::numberFrom(propertyForKey("height"));
+  if (!height || *height < 1 || *height > kMaximumHeight) return std::nullopt;
+  return height;
 }
 
 bool PSSpecifier::isEnabled() const {
-  PlistValue value = propertyForKey("enabled");
-  return value.isNil() || value.boolValue();
+  return kavro::platform::preferences::booleanFrom(propertyForKey("enabled")).value_or(true);
 }
 
 std::string PSSpecifier::description() const {

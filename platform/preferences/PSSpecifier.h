@@ -22,9 +22,12 @@ enum class PSCellType {
   listItem,    // PSListItemCell: one choice of such a list
   title,       // PSTitleValueCell: a title with a value
   staticText,  // PSStaticTextCell: text only, not selectable
-  editText,    // PSEditTextCell
+  editText,    // PSEditTextCell: a text field bound to a stored string
   switchCell,  // PSSwitchCell: an on/off control bound to a stored value
   button,      // PSButtonCell: sends its action to the target
+  slider,      // PSSliderCell: a slider bound to a stored number
+  segment,     // PSSegmentCell: a segmented control of the row's choices
+  secureEditText,  // PSSecureEditTextCell: a text field that shows dots
 };
 
 class PSSpecifier : public NSObject {
@@ -87,9 +90,12 @@ class PSSpecifier : public NSObject {
   std::string postNotification() const { return stringProperty("PostNotification"); }
   // "default": the value shown while nothing is stored; nil when absent.
   PlistValue defaultValue() const { return propertyForKey("default"); }
-  // "height": a fixed row height, when the item gives one.
+  // "height": a fixed row height, when the item gives one as a number or a numeric
+  // string between 1 and kMaximumHeight points; other values are no height.
+  static constexpr double kMaximumHeight = 2000;
   std::optional<double> height() const;
-  // "enabled": false greys the row out; rows are enabled unless it says otherwise.
+  // "enabled": false (or NO, 0) greys the row out; rows are enabled unless it says
+  // otherwise.
   bool isEnabled() const;
 
   std::string description() const override;

@@ -2,6 +2,7 @@
 
 #include "platform/objc/Class.h"
 #include "platform/preferences/PSListController.h"
+#include "platform/preferences/PreferenceValues.h"
 #include "platform/uikit/UIImage.h"
 
 #include <algorithm>
@@ -25,6 +26,18 @@ UITableViewCellStyle PSTableCell::cellStyleForType(PSCellType type) {
   return UITableViewCellStyleDefault;
 }
 
+bool PSTableCell::isSelectableRow(const PSSpecifier& specifier) {
+  switch (specifier.cellType()) {
+    case PSCellType::group:
+    case PSCellType::staticText:
+    case PSCellType::title:
+    case PSCellType::switchCell:
+    case PSCellType::slider:
+    case PSCellType::segment: return false;
+    default: return !kavro::platform::preferences::booleanFrom(specifier.propertyForKey("isStaticText")).value_or(false);
+  }
+}
+
 std::shared_ptr<PSTableCell> PSTableCell::initWithStyle(UITableViewCellStyle style, const std::string& reuseIdentifier,
                                                         const std::shared_ptr<PSSpecifier>& specifier) {
   UITableViewCell::initWithStyle(style, reuseIdentifier);
@@ -32,8 +45,9 @@ std::shared_ptr<PSTableCell> PSTableCell::initWithStyle(UITableViewCellStyle sty
   if (!specifier_) return self<PSTableCell>();
   type_ = specifier_->cellType();
   showDisclosureIfLink();
-  // Rows that do nothing when tapped do not light up either.
-  if (type_ == PSCellType::staticText || type_ == PSCellType::switchCell || type_ == PSCellType::group)
+  // Rows that do nothing when tapped do not light up either; nor do text rows,
+  // where a tap goes to the field.
+  if (!isSelectableRow(*specifier_) || type_ == PSCellType::editText || type_ == PSCellType::secureEditText)
     setSelectionStyle(UITableViewCellSelectionStyleNone);
   showTitleAndIcon(*specifier_);
   applyTitleColour();
@@ -45,7 +59,18 @@ void PSTableCell::refreshCellContentsWithSpecifier(const std::shared_ptr<PSSpeci
   if (!specifier) return;
   specifier_ = specifier;
   showTitleAndIcon(*specifier);
+  showValueAsDetail(specifier);
   setCellEnabled(specifier->isEnabled());
+}
+
+void PSTableCell::showValueAsDetail(const std::shared_ptr<PSSpecifier>& specifier) {
+  if (type_ != PSCellType::title && type_ != PSCellType::linkList) return;
+  auto detail = detailTextLabel();
+  auto controller = listController();
+  if (!detail || !controller) return;
+  detail->setText(kavro::platform::preferences::detailTextForValue(
+      *specifier, kavro::platform::preferences::boundValue(*controller, specifier)));
+  setNeedsLayout();
 }
 
 void PSTableCell::prepareForReuse() {
@@ -61,11 +86,36 @@ void PSTableCell::setCellEnabled(bool enabled) {
   CGFloat alpha = enabled ? 1 : kDisabledAlpha;
   if (auto label = textLabel()) label->setAlpha(alpha);
   if (auto label = detailTextLabel()) label->setAlpha(alpha);
+  if (hasListIcon()) imageView()->setAlpha(alpha);
 }
 
 void PSTableCell::tintColorDidChange() {
   UITableViewCell::tintColorDidChange();
   applyTitleColour();
+}
+
+bool PSTableCell::hasListIcon() const {
+  return specifier_ && specifier_->propertyForKey("icon").isString() && imageView() && imageView()->image();
+}
+
+void PSTableCell::layoutSubviews() {
+  UITableViewCell::layoutSubviews();
+  if (!hasListIcon()) return;
+  // The table cell fits pictures within the row; a named icon is drawn at its own
+  // size, 29 points square, and the labels move over to make room.
+  auto image = imageView();
+  CGFloat oldRight = CGRectGetMaxX(image->frame());
+  CGFloat height = contentView()->bounds().size.height;
+  image->setFrame(CGRectMake(kHorizontalPadding, (height - kIconSize) / 2, kIconSize, kIconSize));
+  CGFloat shift = CGRectGetMaxX(image->frame()) - oldRight;
+  for (auto& label : {textLabel(), detailTextLabel()}) {
+    if (!label) continue;
+    CGRect frame = label->frame();
+    bool trailing = style() == UITableViewCellStyleValue1 && label == detailTextLabel();
+    if (trailing) continue;
+    label->setFrame(CGRectMake(frame.origin.x + shift, frame.origin.y, std::max<CGFloat>(0, frame.size.width - shift),
+                               frame.size.height));
+  }
 }
 
 CGSize PSTableCell::sizeThatFits(CGSize size) const {
@@ -106,7 +156,9 @@ void PSTableCell::applyTitleColour() {
 
 CGFloat PSTableCell::labelsWidth(CGFloat width) const {
   CGFloat taken = 2 * kHorizontalPadding;
-  if (auto image = imageView(); image && image->image()) {
+  if (hasListIcon()) {
+    taken += kIconSize + kHorizontalPadding;
+  } else if (auto image = imageView(); image && image->image()) {
     CGSize size = image->image()->size();
     CGFloat scale = std::min<CGFloat>(1, kIconLimit / std::max<CGFloat>({1, size.width, size.height}));
     taken += size.width * scale + kHorizontalPadding;

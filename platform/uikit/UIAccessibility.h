@@ -15,6 +15,8 @@ inline constexpr UIAccessibilityTraits UIAccessibilityTraitSelected = 1 << 3;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitStaticText = 1 << 6;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitNotEnabled = 1 << 8;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitSearchField = 1 << 10;
+// A control whose value goes up and down (a slider).
+inline constexpr UIAccessibilityTraits UIAccessibilityTraitAdjustable = 1 << 12;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitHeader = 1 << 16;
 // An on/off control: its value is "1" when on, "0" when off.
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitToggleButton = std::uint64_t{1} << 32;

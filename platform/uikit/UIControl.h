@@ -22,6 +22,8 @@ enum UIControlEvents : unsigned long {
   UIControlEventEditingDidBegin = 1 << 16,
   UIControlEventEditingChanged = 1 << 17,
   UIControlEventEditingDidEnd = 1 << 18,
+  // A text field's return key.
+  UIControlEventEditingDidEndOnExit = 1 << 19,
   UIControlEventAllTouchEvents = 0x00000FFF,
   UIControlEventAllEvents = 0xFFFFFFFF,
 };

@@ -11,6 +11,7 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIViewPrivate.h"
 #include "sim/core/AppearanceNames.h"
+#include "sim/core/CellControls.h"
 #include "sim/core/PlistJson.h"
 #include "sim/core/Screen.h"
 #include "sim/core/Simulator.h"
@@ -147,7 +148,9 @@ json tableJson(const Screen& screen) {
                        {"frame", frameJson(cell->frameInWindow())},
                        {"text", cell->textLabel()->text()},
                        {"detail", detail ? json(detail->text()) : json(nullptr)},
-                       {"accessory", cell->accessoryType() == UITableViewCellAccessoryCheckmark ? "checkmark" : "none"}});
+                       {"accessory", cell->accessoryType() == UITableViewCellAccessoryCheckmark ? "checkmark" : "none"},
+                       {"control", cellControlJson(*cell)},
+                       {"enabled", cellEnabled(*cell)}});
     }
     auto headerTitle = source ? source->titleForHeaderInSection(table, s) : std::nullopt;
     auto footerTitle = source ? source->titleForFooterInSection(table, s) : std::nullopt;

@@ -3,6 +3,7 @@
 #include "platform/uikit/TouchDriver.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UISearchBar.h"
+#include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIViewPrivate.h"
 #include "rootpage/BundleExecutable.h"
 #include "sim/core/Screen.h"
@@ -292,36 +293,67 @@ std::shared_ptr<UISearchBar> Input::editedField() {
   return field && field->isEditing() ? field : nullptr;
 }
 
-bool Input::hasEditedField() { return editedField() != nullptr; }
+std::shared_ptr<UITextField> Input::editedTextField() {
+  kavro::platform::ProcessScope scope(simulator_.frontProcess());
+  auto field = std::dynamic_pointer_cast<UITextField>(UIResponder::currentFirstResponder());
+  return field && field->isEditing() ? field : nullptr;
+}
+
+Input::KeyTarget Input::keyInput() {
+  KeyTarget target{editedField(), nullptr};
+  if (!target.searchBar) target.textField = editedTextField();
+  if (!target.searchBar && !target.textField)
+    throw InputRefused("no field is being edited (focus search first)");
+  return target;
+}
+
+void Input::KeyTarget::insertText(const std::string& text) const {
+  if (searchBar) searchBar->insertText(text);
+  else textField->insertText(text);
+}
+
+void Input::KeyTarget::deleteBackward() const {
+  if (searchBar) searchBar->deleteBackward();
+  else textField->deleteBackward();
+}
+
+void Input::KeyTarget::returnKey() const {
+  if (searchBar) searchBar->returnKeyTapped();
+  else textField->returnKeyTapped();
+}
+
+bool Input::hasEditedField() { return editedField() != nullptr || editedTextField() != nullptr; }
 
 void Input::type(const std::string& text) {
-  auto field = editedField();
-  if (!field) throw InputRefused("no field is being edited (focus search first)");
+  auto keys = keyInput();
   kavro::platform::Process& process = simulator_.frontProcess();
   for (std::size_t i = 0; i < text.size();) {
     std::string character = text.substr(i, sequenceLength(static_cast<unsigned char>(text[i])));
-    simulator_.device().dispatch(process, [&] { field->insertText(character); });
+    simulator_.device().dispatch(process, [&] { keys.insertText(character); });
     i += character.size();
   }
 }
 
 void Input::backspace(long count) {
-  auto field = editedField();
-  if (!field) throw InputRefused("no field is being edited (focus search first)");
+  auto keys = keyInput();
   kavro::platform::Process& process = simulator_.frontProcess();
-  for (long i = 0; i < count; ++i) simulator_.device().dispatch(process, [&] { field->deleteBackward(); });
+  for (long i = 0; i < count; ++i) simulator_.device().dispatch(process, [&] { keys.deleteBackward(); });
 }
 
 void Input::returnKey() {
-  auto field = editedField();
-  if (!field) throw InputRefused("no field is being edited (focus search first)");
-  simulator_.device().dispatch(simulator_.frontProcess(), [&] { field->returnKeyTapped(); });
+  auto keys = keyInput();
+  simulator_.device().dispatch(simulator_.frontProcess(), [&] { keys.returnKey(); });
 }
 
 void Input::escapeKey() {
   auto field = editedField();
-  if (!field) throw InputRefused("no field is being edited (focus search first)");
+  auto textField = field ? nullptr : editedTextField();
+  if (!field && !textField) throw InputRefused("no field is being edited (focus search first)");
   simulator_.device().dispatch(simulator_.frontProcess(), [&] {
+    if (textField) {
+      textField->resignFirstResponder();
+      return;
+    }
     auto cancel = field->showsCancelButton() ? field->cancelButton() : nullptr;
     if (cancel && !cancel->isHidden())
       field->cancelButtonTapped(cancel);

@@ -33,6 +33,7 @@
 #include <string>
 
 class UISearchBar;
+class UITextField;
 
 namespace kavro::sim {
 
@@ -125,8 +126,34 @@ class Input {
   void bringToFront(const std::string& process);
   void back();
   void setAppearance(kavro::platform::Appearance appearance);
+  // The device's language (a tag such as "de"); the Settings pages that are open
+  // load their lists again, in it. InputError for a tag the device refuses.
+  void setLanguage(const std::string& language);
+
+  // The controls of preference rows (`row:S,R` queries; InputError when the row
+  // has no such control). A finger drags the slider's thumb to `value` (clamped to
+  // its range) and lifts there; taps segment `index`; taps the text field, which
+  // begins editing it, so that typing goes to it.
+  void slide(const std::string& rowQuery, double value);
+  void segment(const std::string& rowQuery, long index);
+  void focusRow(const std::string& rowQuery);
 
  private:
+  // Where typing goes: the edited search field, else the edited text field.
+  struct KeyTarget {
+    std::shared_ptr<UISearchBar> searchBar;
+    std::shared_ptr<UITextField> textField;
+    void insertText(const std::string& text) const;
+    void deleteBackward() const;
+    void returnKey() const;
+  };
+  // InputRefused when nothing is being edited.
+  KeyTarget keyInput();
+  std::shared_ptr<UITextField> editedTextField();
+  // The row's control of type T, its frame in window coordinates.
+  template <typename T>
+  std::shared_ptr<T> rowControl(const std::string& rowQuery, const char* command, CGRect& frame);
+
   // Refuses unless `owner`'s finger is down.
   void requireFinger(Owner owner) const;
   // Refuses while another owner's finger is down.

@@ -131,14 +131,21 @@ const std::vector<ScriptRunner::Command>& ScriptRunner::commands() {
        [](ScriptRunner& r, const Line& l) {
          input(r).reorder(parseIndex(l[1], "S"), parseIndex(l[2], "R"), parseIndex(l[3], "S2"), parseIndex(l[4], "R2"));
        }},
-      {"focus", 1, 1, "focus search",
+      {"focus", 1, 1, "focus search|row:S,R",
        [](ScriptRunner& r, const Line& l) {
-         if (l[1] != "search") usage("focus search");
-         input(r).focusSearch();
+         if (l[1] == "search") return input(r).focusSearch();
+         if (l[1].rfind("row:", 0) != 0) usage("focus search|row:S,R");
+         input(r).focusRow(l[1]);
        }},
+      {"slide", 2, 2, "slide row:S,R VALUE",
+       [](ScriptRunner& r, const Line& l) { input(r).slide(l[1], parseNumber(l[2], "VALUE")); }},
+      {"segment", 2, 2, "segment row:S,R N",
+       [](ScriptRunner& r, const Line& l) { input(r).segment(l[1], parseIndex(l[2], "N")); }},
+      {"language", 1, 1, "language CODE", [](ScriptRunner& r, const Line& l) { input(r).setLanguage(l[1]); }},
       {"type", 1, 1, "type TEXT", [](ScriptRunner& r, const Line& l) { input(r).type(l[1]); }},
       {"backspace", 0, 1, "backspace [N]",
        [](ScriptRunner& r, const Line& l) { input(r).backspace(l.arguments() == 1 ? parseIndex(l[1], "N") : 1); }},
+      {"return", 0, 0, "return", [](ScriptRunner& r, const Line&) { input(r).returnKey(); }},
       {"search-cancel", 0, 0, "search-cancel", [](ScriptRunner& r, const Line&) { input(r).searchCancel(); }},
       {"swipe-down", 0, 0, "swipe-down", [](ScriptRunner& r, const Line&) { input(r).swipeDown(); }},
       {"home", 0, 0, "home", [](ScriptRunner& r, const Line&) { input(r).home(); }},

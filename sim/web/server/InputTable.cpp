@@ -104,6 +104,8 @@ const std::vector<InputKind>& inputKinds() {
       {"wheel", {"x", "y", "dx", "dy"}, applyWheel},
       {"appearance", {"appearance"}, applyAppearance},
       {"open", {"target", "url"}, applyOpen},
+      {"language", {"language"},
+       [](Input& input, const json& body, Input::Owner) { input.setLanguage(stringField(body, "language")); }},
   };
   return kinds;
 }

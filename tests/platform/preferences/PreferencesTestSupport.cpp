@@ -3,16 +3,13 @@
 #include "platform/device/Device.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NSUserDefaults.h"
 #include "platform/objc/Class.h"
 #include "platform/preferences/PreferencesClasses.h"
 
 #include <fstream>
 
 namespace kavro::test {
-
-namespace {
-constexpr const char* kBundlePath = "/var/jb/Library/PreferenceBundles/Test.bundle";
-}  // namespace
 
 // Defined inside the namespace so that the classes are registered by their plain
 // names, as rows and Info.plist name them.
@@ -60,7 +57,11 @@ void PreferencesTest::writeList(const std::string& name, const PlistValue& list)
 }
 
 void PreferencesTest::writeListBytes(const std::string& name, const std::string& bytes) {
-  std::ofstream(device().resolve(std::string(kBundlePath) + "/" + name + ".plist"), std::ios::binary) << bytes;
+  writeBundleFile(name + ".plist", bytes);
+}
+
+void PreferencesTest::writeBundleFile(const std::string& relativePath, const std::string& bytes) {
+  writeFileBytes(device().resolve(std::string(kBundlePath) + "/" + relativePath), bytesOf(bytes));
 }
 
 void PreferencesTest::writeRoot(const PlistValue::Array& items) {
@@ -74,6 +75,45 @@ std::shared_ptr<TestListController> PreferencesTest::showPage() {
   page->view();
   page->table()->layoutIfNeeded();
   return page;
+}
+
+std::shared_ptr<TestListController> PreferencesTest::showPageInWindow() {
+  auto page = alloc<TestListController>();
+  page->init();
+  navigation = alloc<UINavigationController>()->initWithRootViewController(page);
+  window = alloc<UIWindow>()->init();
+  window->setRootViewController(navigation);
+  window->makeKeyAndVisible();
+  wait(1);
+  window->layoutIfNeeded();
+  finger.emplace(settings(), window);
+  return page;
+}
+
+CGPoint PreferencesTest::centreOf(const std::shared_ptr<UIView>& view) {
+  CGRect frame = view->frameInWindow();
+  return {CGRectGetMidX(frame), CGRectGetMidY(frame)};
+}
+
+void PreferencesTest::tapView(const std::shared_ptr<UIView>& view) { finger->tap(centreOf(view)); }
+
+std::shared_ptr<UIViewController> PreferencesTest::topPage() {
+  wait(1);
+  if (window) window->layoutIfNeeded();
+  auto top = navigation->topViewController();
+  if (auto list = std::dynamic_pointer_cast<PSListController>(top); list && list->table()) list->table()->layoutIfNeeded();
+  return top;
+}
+
+std::vector<kavro::platform::DeviceEvent> PreferencesTest::eventsNamed(const std::string& name) {
+  std::vector<kavro::platform::DeviceEvent> found;
+  for (const auto& event : device().events())
+    if (event.event == name) found.push_back(event);
+  return found;
+}
+
+std::vector<std::uint8_t> PreferencesTest::domainFileBytes(const std::string& domain) {
+  return readFileBytes(NSUserDefaults::standardUserDefaults()->pathForDomain(domain));
 }
 
 PlistValue item(const std::string& cell, const std::string& label, PlistValue::Dictionary extra) {

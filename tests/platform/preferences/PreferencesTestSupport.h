@@ -4,9 +4,13 @@
 
 #include "platform/preferences/PSListController.h"
 #include "platform/preferences/PSSwitchTableCell.h"
+#include "platform/uikit/TouchDriver.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UISwitch.h"
+#include "platform/uikit/UIWindow.h"
 #include "tests/support/DeviceFixture.h"
+
+#include <optional>
 
 namespace kavro::test {
 
@@ -52,14 +56,33 @@ class TestOnOffCell : public PSSwitchTableCell {
 
 class PreferencesTest : public DeviceTest {
  protected:
+  static constexpr const char* kBundlePath = "/var/jb/Library/PreferenceBundles/Test.bundle";
+
   PreferencesTest();
-  // Writes NAME.plist into the bundle.
+  // Writes NAME.plist into the bundle (NAME may name a folder: "sub/More").
   void writeListBytes(const std::string& name, const std::string& bytes);
   void writeList(const std::string& name, const PlistValue& list);
   void writeRoot(const PlistValue::Array& items);
+  // Writes a file at a path inside the bundle ("de.lproj/Root.strings").
+  void writeBundleFile(const std::string& relativePath, const std::string& bytes);
   // The bundle's page at the root of `navigation`, its table laid out.
   std::shared_ptr<TestListController> showPage();
   std::shared_ptr<UINavigationController> navigation;
+
+  // The bundle's page in a key window, shown and laid out, with a finger on it.
+  std::shared_ptr<TestListController> showPageInWindow();
+  std::shared_ptr<UIWindow> window;
+  std::optional<kavro::platform::uikit::TouchDriver> finger;
+  // The centre of a view in window coordinates, and a tap there.
+  static CGPoint centreOf(const std::shared_ptr<UIView>& view);
+  void tapView(const std::shared_ptr<UIView>& view);
+  // The front page of `navigation` once its transition has ended, laid out.
+  std::shared_ptr<UIViewController> topPage();
+
+  // The events of one kind in the device's log.
+  std::vector<kavro::platform::DeviceEvent> eventsNamed(const std::string& name);
+  // The bytes of a domain's file; empty when it has none.
+  std::vector<std::uint8_t> domainFileBytes(const std::string& domain);
 };
 
 // A list item: {"cell": CELL, "label": LABEL} and `extra`.

@@ -1,5 +1,7 @@
 // Taps on rows: button rows send their action by name to their target, link rows
-// open their detail page; rows the target cannot serve do nothing.
+// open their detail page, rows with a link ask to open it; rows that take no taps
+// and rows the target cannot serve do nothing, and what could not be honoured is in
+// the device's log.
 
 #include "tests/platform/preferences/PreferencesTestSupport.h"
 
@@ -29,10 +31,14 @@ class RowTapsTest : public PreferencesTest {
 TEST_F(RowTapsTest, ButtonRowsSendTheirActionByNameToTheTarget) {
   writeRoot({item("PSButtonCell", "Plain", {{"action", "tapped"}}),
              item("PSButtonCell", "With sender", {{"action", "tappedWith:"}}),
-             item("PSStaticTextCell", "Any row with an action", {{"action", "tapped"}}),
+             item("PSLinkCell", "Any row with an action", {{"action", "tapped"}}),
              item("PSButtonCell", "Disabled", {{"action", "tapped"}, {"enabled", false}}),
-             item("PSButtonCell", "No action"), item("PSButtonCell", "Unknown", {{"action", "noSuchMethod"}}),
-             item("PSButtonCell", "Orphan", {{"action", "tapped"}})});
+             item("PSButtonCell", "No action"), item("PSButtonCell", "Unknown", {{"action", "noSuchMethod:"}}),
+             item("PSButtonCell", "Orphan", {{"action", "tapped"}}),
+             item("PSStaticTextCell", "Static", {{"action", "tapped"}}),
+             item("PSTitleValueCell", "Title", {{"action", "tapped"}}),
+             item("PSButtonCell", "Says static", {{"action", "tapped"}, {"isStaticText", "YES"}}),
+             item("PSButtonCell", "Disabled as text", {{"action", "tapped"}, {"enabled", "NO"}})});
   page = showPage();
   page->specifierAtIndexPath({0, 6})->setTarget(nullptr);
 
@@ -46,9 +52,17 @@ TEST_F(RowTapsTest, ButtonRowsSendTheirActionByNameToTheTarget) {
   EXPECT_EQ(page->taps, 2);
   tap({0, 3});
   tap({0, 4});
-  EXPECT_THAT(tap({0, 5}), HasSubstr("TestListController has no method \"noSuchMethod\""));
+  EXPECT_THAT(tap({0, 5}), HasSubstr("TestListController has no method \"noSuchMethod:\""));
+  auto unhandled = eventsNamed("unhandledAction");
+  ASSERT_EQ(unhandled.size(), 1u);
+  EXPECT_EQ(std::get<std::string>(*unhandled[0].field("action")), "noSuchMethod:");
+  EXPECT_EQ(std::get<std::string>(*unhandled[0].field("row")), "Unknown");
+  EXPECT_EQ(std::get<std::string>(*unhandled[0].field("target")), "TestListController");
   EXPECT_THAT(tap({0, 6}), HasSubstr("\"Orphan\" has no target"));
+  for (long row = 7; row <= 10; ++row) tap({0, row});
   EXPECT_EQ(page->taps, 2);
+  for (long row : {7, 8, 9})
+    EXPECT_EQ(page->table()->cellForRowAtIndexPath({0, row})->selectionStyle(), UITableViewCellSelectionStyleNone);
   EXPECT_EQ(page->table()->indexPathForSelectedRow(), std::nullopt);
 
   auto button = page->table()->cellForRowAtIndexPath({0, 0});
@@ -74,10 +88,30 @@ TEST_F(RowTapsTest, LinkRowsPushTheirDetailPageWithTheSpecifier) {
   EXPECT_EQ(detail->rootController(), page);
   navigation->popViewControllerAnimated(false);
 
-  EXPECT_THAT(tap({0, 1}), HasSubstr("\"NoSuchController\" of the row \"Nowhere\" does not exist"));
   EXPECT_THAT(tap({0, 2}), HasSubstr("\"TestSubtitleCell\" of the row \"Not a page\" is no view controller"));
   wait(1);
   EXPECT_EQ(navigation->topViewController(), page);
+  // A class the process does not have is the bundle's own code (ChildPagesTest).
+  EXPECT_THAT(tap({0, 1}), HasSubstr("\"NoSuchController\" of the row \"Nowhere\" is the bundle's own code"));
+  wait(1);
+  EXPECT_EQ(navigation->topViewController()->title(), "Nowhere");
+}
+
+TEST_F(RowTapsTest, LinksAreAskedToOpenWhenNoPageOpens) {
+  writeRoot({item("PSButtonCell", "Site", {{"url", "https://example.com/a"}}),
+             item("PSLinkCell", "Donate", {{"url", "https://example.com/b"}}),
+             item("PSButtonCell", "Both", {{"url", "https://example.com/c"}, {"action", "tapped"}}),
+             item("PSLinkCell", "Page and link", {{"url", "https://example.com/d"}, {"detail", "TestListController"}}),
+             item("PSStaticTextCell", "Static link", {{"url", "https://example.com/e"}}),
+             item("PSButtonCell", "Not a link", {{"url", 42}})});
+  page = showPage();
+  for (long row = 0; row < 6; ++row) tap({0, row});
+  std::vector<std::string> opened;
+  for (auto& event : eventsNamed("openURL")) opened.push_back(std::get<std::string>(*event.field("url")));
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://example.com/a", "https://example.com/b", "https://example.com/c"}));
+  EXPECT_EQ(page->taps, 1);
+  wait(1);
+  EXPECT_NE(navigation->topViewController(), page);
 }
 
 TEST_F(RowTapsTest, TapsThroughTheWindowReachRowsAndSwitches) {

@@ -1,5 +1,6 @@
-// Reading specifier lists: what a valid list gives, and how malformed lists and
-// items are skipped with a reason while the rest still loads.
+// Reading specifier lists: what a valid list gives, how malformed items show what
+// they can (and only items with nothing to show are skipped), each with its reason,
+// and how broken lists give no rows.
 
 #include "tests/platform/preferences/PreferencesTestSupport.h"
 
@@ -54,25 +55,60 @@ TEST_F(SpecifierListLoadingTest, ValidListKeepsEveryPropertyAndTargetsTheGivenOb
   for (auto& specifier : *specifiers) EXPECT_EQ(specifier->target(), page);
 }
 
-TEST_F(SpecifierListLoadingTest, MalformedItemsAreSkippedWithTheirReasonAndTheRestLoads) {
+TEST_F(SpecifierListLoadingTest, MalformedItemsShowWhatTheyCanWithTheirReason) {
   writeRoot({item("PSGroupCell", "Kept"),
              PlistValue("not a dictionary"),
              PlistValue::Dictionary{{"label", "No cell"}},
              item("PSSliderThing", "Unknown type"),
-             PlistValue::Dictionary{{"cell", 7}, {"label", "Cell is a number"}},
+             PlistValue::Dictionary{{"cell", 7}, {"label", "Cell is a number"}, {"detail", "Somewhere"}},
              PlistValue::Dictionary{{"cell", "PSButtonCell"}, {"label", 42}},
-             item("PSStaticTextCell", "Height is a string", {{"height", "tall"}}),
-             item("PSStaticTextCell", "Also kept", {{"lines", "custom keys are not checked"}})});
+             item("PSStaticTextCell", "Height is a word", {{"height", "tall"}}),
+             item("PSStaticTextCell", "Also kept", {{"lines", "custom keys are not checked"}}),
+             PlistValue::Dictionary{{"cellClass", "XXCustomCell"}, {"action", "doIt"}},
+             PlistValue::Dictionary{{"cellClass", "XXNothingToShow"}},
+             PlistValue::Dictionary{}});
   std::string errors;
   auto specifiers = load("Root", &errors);
-  ASSERT_EQ(specifiers->size(), 2u);
-  EXPECT_EQ((*specifiers)[1]->name(), "Also kept");
+  ASSERT_EQ(specifiers->size(), 8u);
+  auto at = [&](std::size_t index) { return (*specifiers)[index]; };
+  EXPECT_EQ(at(1)->name(), "No cell");
+  EXPECT_EQ(at(1)->cellType(), PSCellType::staticText);
+  EXPECT_EQ(at(2)->cellType(), PSCellType::staticText);
+  EXPECT_EQ(at(3)->cellType(), PSCellType::link);
+  EXPECT_EQ(at(4)->cellType(), PSCellType::button);
+  EXPECT_EQ(at(4)->name(), "");
+  EXPECT_EQ(at(5)->height(), std::nullopt);
+  EXPECT_EQ(at(6)->name(), "Also kept");
+  EXPECT_EQ(at(7)->cellType(), PSCellType::button);
+  EXPECT_EQ(at(7)->buttonAction(), SEL("doIt"));
   EXPECT_THAT(errors, HasSubstr("item 1 skipped: it is a string, not a dictionary"));
-  EXPECT_THAT(errors, HasSubstr("item 2 skipped: it has no \"cell\""));
-  EXPECT_THAT(errors, HasSubstr("item 3 skipped: unknown cell type \"PSSliderThing\""));
-  EXPECT_THAT(errors, HasSubstr("item 4 skipped: its \"cell\" is an integer, not a string"));
-  EXPECT_THAT(errors, HasSubstr("item 5 skipped: its \"label\" is an integer, not a string"));
-  EXPECT_THAT(errors, HasSubstr("item 6 skipped: its \"height\" is a string, not a number"));
+  EXPECT_THAT(errors, HasSubstr("item 2 has no \"cell\"; it is shown as PSStaticTextCell"));
+  EXPECT_THAT(errors, HasSubstr("item 3 names the unknown cell type \"PSSliderThing\""));
+  EXPECT_THAT(errors, HasSubstr("item 4 has \"cell\" as an integer; it is shown as PSLinkCell"));
+  EXPECT_THAT(errors, HasSubstr("item 5 has \"label\" as an integer, not a string; it is ignored"));
+  EXPECT_THAT(errors, HasSubstr("item 6 has \"height\" as a string, not a number; it is ignored"));
+  EXPECT_THAT(errors, HasSubstr("item 8 has no \"cell\"; it is shown as PSButtonCell"));
+  EXPECT_THAT(errors, HasSubstr("item 9 skipped: it has no label, page or action to show"));
+  EXPECT_THAT(errors, HasSubstr("item 10 skipped: it has no label, page or action to show"));
+}
+
+TEST_F(SpecifierListLoadingTest, NumbersAndBooleansMayBeWrittenAsStrings) {
+  writeRoot({item("PSStaticTextCell", "Tall", {{"height", " 66 "}, {"enabled", "NO"}}),
+             item("PSStaticTextCell", "Real", {{"height", 50.5}, {"enabled", 1}}),
+             item("PSStaticTextCell", "Out of range", {{"height", "1e9"}, {"enabled", "perhaps"}}),
+             item("PSStaticTextCell", "Not a number", {{"height", "NaN"}, {"enabled", PlistValue::Array{}}})});
+  std::string errors;
+  auto specifiers = load("Root", &errors);
+  ASSERT_EQ(specifiers->size(), 4u);
+  EXPECT_EQ((*specifiers)[0]->height(), 66);
+  EXPECT_FALSE((*specifiers)[0]->isEnabled());
+  EXPECT_EQ((*specifiers)[1]->height(), 50.5);
+  EXPECT_TRUE((*specifiers)[1]->isEnabled());
+  EXPECT_EQ((*specifiers)[2]->height(), std::nullopt);
+  EXPECT_TRUE((*specifiers)[2]->isEnabled());
+  EXPECT_EQ((*specifiers)[3]->height(), std::nullopt);
+  EXPECT_TRUE((*specifiers)[3]->isEnabled());
+  EXPECT_THAT(errors, HasSubstr("item 2 has \"enabled\" as a string, not a boolean"));
 }
 
 TEST_F(SpecifierListLoadingTest, BrokenOrMissingListsGiveNoRows) {
