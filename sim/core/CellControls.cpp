@@ -26,10 +26,13 @@ json cellControlJson(const UITableViewCell& cell) {
     json titles = json::array();
     for (long segment = 0; segment < segments->numberOfSegments(); ++segment)
       titles.push_back(segments->titleForSegmentAtIndex(segment));
-    return {{"kind", "segment"}, {"titles", titles}, {"selected", segments->selectedSegmentIndex()}};
+    long selected = segments->selectedSegmentIndex();
+    // Every control has a "value": a segment's is the title it shows selected.
+    json value = selected >= 0 && selected < static_cast<long>(titles.size()) ? titles[selected] : json(nullptr);
+    return {{"kind", "segment"}, {"value", value}, {"titles", titles}, {"selected", selected}};
   }
   if (auto field = std::dynamic_pointer_cast<UITextField>(control))
-    return {{"kind", "text"}, {"text", field->text()}, {"placeholder", field->placeholder()},
+    return {{"kind", "text"}, {"value", field->text()}, {"text", field->text()}, {"placeholder", field->placeholder()},
             {"secure", field->isSecureTextEntry()}, {"editing", field->isEditing()}};
   if (auto onOff = std::dynamic_pointer_cast<kavro::platform::uikit::OnOffControl>(control))
     return {{"kind", "switch"}, {"value", onOff->isOn()}};

@@ -58,9 +58,9 @@ TEST_F(SpecifierCellsScenarioTest, TheDumpTellsEachRowsControlAndWhetherItIsEnab
   for (auto& cell : cells) byRow[cell["row"].get<long>()] = cell;
   ASSERT_EQ(byRow.size(), 5u) << cells.dump();
   EXPECT_EQ(byRow[0]["control"], json::parse(R"({"kind":"slider","value":2,"min":0,"max":10})"));
-  EXPECT_EQ(byRow[1]["control"], json::parse(R"({"kind":"segment","titles":["Off","Auto","On"],"selected":1})"));
+  EXPECT_EQ(byRow[1]["control"], json::parse(R"({"kind":"segment","value":"Auto","titles":["Off","Auto","On"],"selected":1})"));
   EXPECT_EQ(byRow[2]["control"],
-            json::parse(R"({"kind":"text","text":"","placeholder":"Your name","secure":false,"editing":false})"));
+            json::parse(R"({"kind":"text","value":"","text":"","placeholder":"Your name","secure":false,"editing":false})"));
   EXPECT_EQ(byRow[3]["control"], json::parse(R"({"kind":"switch","value":false})"));
   EXPECT_EQ(byRow[3]["enabled"], false);
   EXPECT_EQ(byRow[4]["control"], nullptr);
