@@ -5,6 +5,7 @@
 #include "sim/core/Dump.h"
 #include "sim/core/PlistJson.h"
 #include "sim/core/Simulator.h"
+#include "sim/render/SystemChrome.h"
 #include "store/Preferences.h"
 
 namespace kavro::sim {
@@ -59,17 +60,15 @@ std::string Readings::picture() {
   bool overWallpaper = process == "springboard" && simulator_.frontApplication().empty();
   std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + (dark ? "dark" : "light") +
                     "\",\"w\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenWidth)) +
-                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight)) +
-                    // The status bar's content is light over the home screen's wallpaper
-                    // and in dark appearance, dark over an application's light screen.
-                    ",\"statusBar\":\"" + (dark || overWallpaper ? "light" : "dark") + "\"";
+                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight));
   kavro::platform::ProcessScope scope(simulator_.frontProcess());
   UIUserInterfaceStyle style = dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
-  // The window's tint colours what the tree does not carry (the text caret).
-  auto tint = window ? window->tintColor() : nullptr;
-  if (!tint) tint = UIColor::systemBlueColor();
-  out += ",\"tint\":\"" + tint->hexString(style) + "\",\"root\":";
+  out += ",\"root\":";
   out += window ? renderTree_.render(*window, style) : std::string("null");
+  // The status bar's content is light over the home screen's wallpaper and in dark
+  // appearance, dark over an application's light screen.
+  out += ",\"chrome\":";
+  out += systemChrome(dark || overWallpaper ? StatusBarContent::light : StatusBarContent::dark);
   return out;
 }
 

@@ -583,6 +583,22 @@ Response WebServer::Impl::handle(const Request& request) {
           {"/", {"index.html", "text/html; charset=utf-8"}},
           {"/app.js", {"app.js", "text/javascript; charset=utf-8"}},
           {"/style.css", {"style.css", "text/css; charset=utf-8"}},
+          {"/modules/connection.js", {"modules/connection.js", "text/javascript; charset=utf-8"}},
+          {"/modules/drawing.js", {"modules/drawing.js", "text/javascript; charset=utf-8"}},
+          {"/modules/fitting.js", {"modules/fitting.js", "text/javascript; charset=utf-8"}},
+          {"/modules/frames.js", {"modules/frames.js", "text/javascript; charset=utf-8"}},
+          {"/modules/hover.js", {"modules/hover.js", "text/javascript; charset=utf-8"}},
+          {"/modules/input.js", {"modules/input.js", "text/javascript; charset=utf-8"}},
+          {"/modules/materials.js", {"modules/materials.js", "text/javascript; charset=utf-8"}},
+          {"/modules/mirror.js", {"modules/mirror.js", "text/javascript; charset=utf-8"}},
+          {"/modules/notices.js", {"modules/notices.js", "text/javascript; charset=utf-8"}},
+          {"/modules/panel.js", {"modules/panel.js", "text/javascript; charset=utf-8"}},
+          {"/modules/pictures.js", {"modules/pictures.js", "text/javascript; charset=utf-8"}},
+          {"/modules/scene.js", {"modules/scene.js", "text/javascript; charset=utf-8"}},
+          {"/modules/shapes.js", {"modules/shapes.js", "text/javascript; charset=utf-8"}},
+          {"/modules/sound.js", {"modules/sound.js", "text/javascript; charset=utf-8"}},
+          {"/modules/stats.js", {"modules/stats.js", "text/javascript; charset=utf-8"}},
+          {"/modules/text.js", {"modules/text.js", "text/javascript; charset=utf-8"}},
       };
       for (auto& [route, file] : pageFiles) {
         if (path != route) continue;
