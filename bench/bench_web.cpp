@@ -6,7 +6,7 @@
 
 #include "sim/core/Input.h"
 #include "sim/core/Readings.h"
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/WebServer.h"
 #include "tests/support/LoopbackClient.h"
@@ -24,6 +24,7 @@ namespace {
 
 using kavro::sim::Input;
 using kavro::sim::LiveDevice;
+using kavro::sim::Phone;
 using kavro::sim::Simulator;
 using kavro::sim::WebServer;
 using nlohmann::json;
@@ -68,7 +69,7 @@ class Bench {
 
   std::filesystem::path folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
 };
 

@@ -19,6 +19,8 @@
 #include "store/Preferences.h"
 #include "style/Style.h"
 
+#include <string>
+
 KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroRootListController, PSListController,
                                 .method("toggleState:", &KavroRootListController::toggleState)
                                 .method("applyChanges", &KavroRootListController::applyChanges)
@@ -31,12 +33,10 @@ KAVRO_OBJC_CLASS_IMPLEMENTATION(KavroRootListController, PSListController,
 
 namespace {
 
-constexpr const char* kDarkHeaderPicture =
-    "/var/jb/Library/PreferenceBundles/kavroprefs.bundle/constellation-dark.png";
-constexpr const char* kLightHeaderPicture =
-    "/var/jb/Library/PreferenceBundles/kavroprefs.bundle/constellation-light.png";
+// The header's pictures, in the installed bundle.
+constexpr const char* kDarkHeaderPicture = "constellation-dark.png";
+constexpr const char* kLightHeaderPicture = "constellation-light.png";
 constexpr const char* kTitle = "Kavro";
-constexpr const char* kRelaunchURL = "prefs:root=Kavro";
 
 struct GuideItem {
   const char* title;
@@ -60,9 +60,9 @@ constexpr GuideItem kGuideItems[] = {
      "arrow.up.and.down.circle.fill"},
 };
 
-const char* headerPicturePath(const std::shared_ptr<UITraitCollection>& traits) {
-  return traits && traits->userInterfaceStyle() == UIUserInterfaceStyleDark ? kDarkHeaderPicture
-                                                                            : kLightHeaderPicture;
+std::string headerPicturePath(const std::shared_ptr<UITraitCollection>& traits) {
+  bool dark = traits && traits->userInterfaceStyle() == UIUserInterfaceStyleDark;
+  return std::string(kavro::kBundlePath) + "/" + (dark ? kDarkHeaderPicture : kLightHeaderPicture);
 }
 
 }  // namespace
@@ -273,7 +273,7 @@ void KavroRootListController::enableSwitchValueChanged(const std::shared_ptr<NSO
 void KavroRootListController::applyChanges() {
   kavro::style::playFeedbackSound();
   auto relaunchClass = dynamic_cast<const SBSRelaunchActionClass*>(NSClassFromString("SBSRelaunchAction"));
-  auto url = NSURL::URLWithString(kRelaunchURL);
+  auto url = NSURL::URLWithString(kavro::kRootPageURL);
   auto action = relaunchClass ? relaunchClass->actionWithReason("RestartRenderServer", 4, url) : nullptr;
   auto serviceClass = dynamic_cast<const FBSSystemServiceClass*>(NSClassFromString("FBSSystemService"));
   auto service = serviceClass ? serviceClass->sharedService() : nullptr;

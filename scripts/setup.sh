@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libgmock-dev googletest           # unit tests
   libbenchmark-dev                               # benchmarks
   python3                                        # plistlib, the property-list tests' independent peer
+  gnustep-base-runtime                           # GNUstep's plser, an independent reader of old-style text for the tests
   clang libclang-rt-14-dev                       # the property-list fuzzer (libFuzzer, sanitizers)
   "$@"
 )

@@ -1,8 +1,9 @@
 #pragma once
-// What the bundle's pages and cells share in look and feel: the accent purple, the
-// symbol bar button, the section header label, the key window's tint while a page
-// of the bundle is shown, and the feedback sound. Built on the platform only, so
-// every folder of the bundle may use it.
+// What the bundle's pages and cells share in look and feel, so that both pages and
+// every cell look and sound alike: the accent colour, the symbol bar button, the
+// section header label, the key window's tint while a page of the bundle is shown,
+// and the feedback sound. Built on the platform only, so every folder of the bundle
+// may use it.
 
 #include "platform/objc/NSObject.h"
 
@@ -15,27 +16,35 @@ class UILabel;
 
 namespace kavro::style {
 
-// Red 0.42, green 0.39, blue 0.76: bar buttons, icons, the header picture, the
-// switches' on thumb and the key window while a page of the bundle is shown.
+// Kavro's own colour: it marks what belongs to the bundle on a page of Settings
+// (the bar buttons, the rows' icons and switch details, the header picture, the
+// guide's button, the on thumb of every switch) and tints the key window while
+// one of the bundle's pages is shown.
 std::shared_ptr<UIColor> accentColor();
 
-// A button with frame (0, 0, 30, 30), its image view aspect fit, image insets of -2
-// on every side and the symbol as its normal background image, sending `action` to
-// `target` on touch up inside; wrapped in a bar button item as its custom view.
+// A navigation-bar button that shows a system symbol, for the pages' commands
+// (apply, the guide, the picker's back, reset and edit). The symbol, the button's
+// background image, fills its 30-point square, so it reads as an icon rather than
+// as a text button, and takes the item's tint; a tap sends `action` to `target`.
+// The item holds the button as its custom view. (The image view's aspect fit and
+// -2 insets apply to an image the button does not have.)
 std::shared_ptr<UIBarButtonItem> symbolBarButtonItem(const std::string& symbol, const id& target, const SEL& action);
 
-// A section's header: a new 200 × 30 label in 20-point semibold, secondary label
-// colour.
+// The header of a section on the bundle's pages: larger and bolder than the
+// table's own 13-point section titles, in the secondary label colour, so it reads
+// as the title of the rows below it. A new label each call, sized for one short
+// line.
 std::shared_ptr<UILabel> sectionHeaderLabel(const std::string& text);
 
-// The key window takes the accent as its tint (a page of the bundle comes on screen,
-// or the settings page is shown again under a closing picker).
+// While a page of the bundle is on screen (it appears, or shows again under a
+// closing picker), the key window carries the accent, so every view on it without
+// a tint of its own (a back button, a system bar button) shows in it.
 void tintKeyWindowWithAccent();
-// The key window goes back to no tint of its own, the platform's default.
+// When the page goes away: the rest of Settings keeps the platform's own tint.
 void clearKeyWindowTint();
 
-// System sound 1519, played without waiting: apply, the guide, the confirmed reset
-// and every tap of a switch cell's switch.
+// The click that confirms what a person did: apply, opening the guide, a confirmed
+// reset and every tap of a switch cell's switch. It never waits for the sound.
 void playFeedbackSound();
 
 }  // namespace kavro::style

@@ -2,6 +2,7 @@
 
 #include "platform/device/Device.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kavro::platform {
@@ -55,9 +56,14 @@ bool RunLoop::runNextDue(double time) {
 }
 
 void RunLoop::endTurn() {
-  // Observers may add or remove observers: run over a copy.
+  // Observers may add or remove observers: run over a copy, in which one added now
+  // waits for the next turn, and one removed now (its owner may be gone) is skipped.
   auto observers = observers_;
-  for (auto& [handle, observer] : observers) observer();
+  for (auto& [handle, observer] : observers) {
+    bool registered = std::any_of(observers_.begin(), observers_.end(),
+                                  [handle = handle](auto& entry) { return entry.first == handle; });
+    if (registered) observer();
+  }
 }
 
 void RunLoop::clear() {

@@ -33,7 +33,9 @@ class RunLoop {
   bool isScheduled(Handle handle) const;
 
   // Runs `observer` after every turn of this loop (one piece of work or one event):
-  // layout passes and display updates hang here.
+  // layout passes and display updates hang here. An observer added during a turn
+  // first runs at the next; one removed is never called again, even later in the
+  // turn that removed it.
   Handle addTurnObserver(std::function<void()> observer);
   void removeTurnObserver(Handle handle);
 

@@ -116,32 +116,34 @@ class NodeReader {
         out = PlistValue(std::move(reference));
         return true;
       }
-      case PLIST_ARRAY: {
-        PlistValue::Array array;
-        array.reserve(plist_array_get_size(node));
-        bool ok = forEachChild(node, [&](const char*, plist_t child) {
-          return read(child, array.emplace_back(), error);
-        });
-        if (ok) out = PlistValue(std::move(array));
-        return ok;
-      }
-      case PLIST_DICT: {
-        PlistValue::Dictionary dictionary;
-        bool ok = forEachChild(node, [&](const char* key, plist_t child) {
-          // A key given twice keeps its last value, as the platform's reader does.
-          PlistValue element;
-          if (!read(child, element, error)) return false;
-          if (key) dictionary.insert_or_assign(key, std::move(element));
-          return true;
-        });
-        if (ok) out = PlistValue(std::move(dictionary));
-        return ok;
-      }
+      case PLIST_ARRAY: return readArray(node, out, error);
+      case PLIST_DICT: return readDictionary(node, out, error);
       default: return fail(error, "it holds a node of unknown type");
     }
   }
 
  private:
+  bool readArray(plist_t node, PlistValue& out, std::string* error) {
+    PlistValue::Array array;
+    array.reserve(plist_array_get_size(node));
+    bool ok = forEachChild(node, [&](const char*, plist_t child) { return read(child, array.emplace_back(), error); });
+    if (ok) out = PlistValue(std::move(array));
+    return ok;
+  }
+
+  bool readDictionary(plist_t node, PlistValue& out, std::string* error) {
+    PlistValue::Dictionary dictionary;
+    bool ok = forEachChild(node, [&](const char* key, plist_t child) {
+      // A key given twice keeps its last value, as the platform's reader does.
+      PlistValue element;
+      if (!read(child, element, error)) return false;
+      if (key) dictionary.insert_or_assign(key, std::move(element));
+      return true;
+    });
+    if (ok) out = PlistValue(std::move(dictionary));
+    return ok;
+  }
+
   PlistValue nextInteger(plist_t node) {
     if (useExactIntegers_ && nextInteger_ < exactIntegers_.size()) {
       const auto& exact = exactIntegers_[nextInteger_++];

@@ -4,6 +4,8 @@
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/LibplistConversion.h"
+#include "platform/foundation/OldStylePropertyListReader.h"
+#include "platform/foundation/Utf8Text.h"
 #include "platform/foundation/XmlPropertyListScanner.h"
 #include "platform/foundation/XmlPropertyListWriter.h"
 
@@ -21,6 +23,7 @@ using kavro::platform::foundation::BinaryPropertyListReader;
 using kavro::platform::foundation::BinaryPropertyListWriter;
 using kavro::platform::foundation::FileDescriptor;
 using kavro::platform::foundation::LibplistConversion;
+using kavro::platform::foundation::OldStylePropertyListReader;
 using kavro::platform::foundation::PlistNode;
 using kavro::platform::foundation::XmlPropertyListScanner;
 using kavro::platform::foundation::XmlPropertyListWriter;
@@ -63,8 +66,7 @@ std::optional<PlistValue> parseBinary(const std::vector<std::uint8_t>& data, std
   return value;
 }
 
-std::optional<PlistValue> parseXml(const std::vector<std::uint8_t>& data, std::string& error) {
-  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+std::optional<PlistValue> parseXml(std::string_view text, std::string& error) {
   XmlPropertyListScanner scanner(text, NSPropertyListSerialization::kMaximumDepth);
   if (!scanner.scan(&error)) {
     error = "not a valid XML property list: " + error;
@@ -91,6 +93,54 @@ std::optional<PlistValue> parseXml(const std::vector<std::uint8_t>& data, std::s
   return value;
 }
 
+std::optional<PlistValue> parseOldStyle(std::string_view text, std::string& error) {
+  OldStylePropertyListReader reader(text, {NSPropertyListSerialization::kMaximumDepth,
+                                           NSPropertyListSerialization::kMaximumObjectCount});
+  auto value = reader.read(&error);
+  if (!value) error = "not a valid old-style property list: " + error;
+  return value;
+}
+
+// The text of a property list that is not binary, as UTF-8: a UTF-8 byte-order
+// mark removed, UTF-16 after its mark converted into `storage`. Text without a
+// mark is UTF-8, as on the platform: UTF-16 is not guessed at.
+std::optional<std::string_view> textOf(const std::vector<std::uint8_t>& data, std::string& storage,
+                                       std::string& error) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+  if (bytes.starts_with("\xEF\xBB\xBF")) return bytes.substr(3);
+  const bool bigEndian = bytes.starts_with("\xFE\xFF");
+  if (!bigEndian && !bytes.starts_with("\xFF\xFE")) return bytes;
+  bool oddByte = false;
+  storage = kavro::platform::foundation::utf8FromUtf16(bytes.substr(2), bigEndian, &oddByte);
+  if (oddByte) {
+    error = "not a property list: its UTF-16 text ends in half a character (an odd number of bytes)";
+    return std::nullopt;
+  }
+  return std::string_view(storage);
+}
+
+// Whether text starts, after white space, as an XML document or element does.
+bool isXml(std::string_view text) {
+  const auto start = text.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos) return false;
+  text.remove_prefix(start);
+  for (std::string_view opening : {"<?xml", "<!DOCTYPE", "<!--", "<plist"})
+    if (text.starts_with(opening)) return true;
+  for (std::string_view element :
+       {"dict", "array", "string", "data", "date", "integer", "real", "true", "false", "key"}) {
+    if (text.size() <= element.size() + 1 || text[0] != '<' || text.substr(1, element.size()) != element) continue;
+    const char after = text[element.size() + 1];
+    if (after == '>' || after == '/' || after == ' ' || after == '\t' || after == '\r' || after == '\n') return true;
+  }
+  return false;
+}
+
+// UTF-16 without a byte-order mark shows a NUL beside its first ASCII character;
+// such text is refused with a reason that says what it seems to be.
+bool looksLikeUtf16WithoutMark(const std::vector<std::uint8_t>& data) {
+  return data.size() >= 2 && data.size() % 2 == 0 && ((data[0] == 0) != (data[1] == 0));
+}
+
 }  // namespace
 
 std::optional<PlistValue> NSPropertyListSerialization::propertyListWithData(
@@ -98,11 +148,21 @@ std::optional<PlistValue> NSPropertyListSerialization::propertyListWithData(
   if (data.empty()) return failure(error, "not a property list: the data is empty");
   if (data.size() > std::numeric_limits<std::uint32_t>::max())
     return failure(error, "not a property list: the data is larger than 4 GiB");
-  const bool binary = data.size() >= 6 && std::memcmp(data.data(), "bplist", 6) == 0;
   std::string reason;
-  auto value = binary ? parseBinary(data, reason) : parseXml(data, reason);
+  std::optional<PlistValue> value;
+  NSPropertyListFormat found = NSPropertyListFormat::binary;
+  std::string storage;
+  if (data.size() >= 6 && std::memcmp(data.data(), "bplist", 6) == 0) {
+    value = parseBinary(data, reason);
+  } else if (auto text = textOf(data, storage, reason)) {
+    found = isXml(*text) ? NSPropertyListFormat::xml : NSPropertyListFormat::openStep;
+    value = found == NSPropertyListFormat::xml ? parseXml(*text, reason) : parseOldStyle(*text, reason);
+    if (!value && found == NSPropertyListFormat::openStep && looksLikeUtf16WithoutMark(data))
+      reason = "not a property list: the text looks like UTF-16 without a byte-order mark, which is not read (" +
+               reason + ")";
+  }
   if (!value) return failure(error, reason);
-  if (format) *format = binary ? NSPropertyListFormat::binary : NSPropertyListFormat::xml;
+  if (format) *format = found;
   if (error) error->clear();
   return value;
 }
@@ -113,6 +173,8 @@ std::optional<std::vector<std::uint8_t>> NSPropertyListSerialization::dataWithPr
     if (error) *error = "cannot write the property list: " + reason;
     return std::nullopt;
   };
+  if (format == NSPropertyListFormat::openStep)
+    return refuse("the old-style text form is read only: it has no numbers, booleans or dates");
   if (isDeeperThan(value, kMaximumDepth)) return refuse(depthError());
   std::string reason;
   auto bytes = format == NSPropertyListFormat::binary ? BinaryPropertyListWriter::write(value, &reason)
@@ -123,7 +185,7 @@ std::optional<std::vector<std::uint8_t>> NSPropertyListSerialization::dataWithPr
 }
 
 std::optional<PlistValue> NSPropertyListSerialization::propertyListWithContentsOfFile(
-    const std::filesystem::path& path, std::string* error) {
+    const std::filesystem::path& path, std::string* error, NSPropertyListFormat* format) {
   auto unreadable = [&](const std::string& what) {
     return failure(error, "cannot read " + path.string() + ": " + what);
   };
@@ -146,7 +208,7 @@ std::optional<PlistValue> NSPropertyListSerialization::propertyListWithContentsO
   }
   data.resize(done);
   std::string reason;
-  auto value = propertyListWithData(data, &reason);
+  auto value = propertyListWithData(data, &reason, format);
   if (!value) return unreadable(reason);
   if (error) error->clear();
   return value;

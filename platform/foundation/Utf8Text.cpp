@@ -90,6 +90,31 @@ void appendUtf8(std::string& text, char32_t codePoint) {
   }
 }
 
+std::string utf8FromUtf16(std::string_view bytes, bool bigEndian, bool* oddByte) {
+  const std::size_t units = bytes.size() / 2;
+  auto unitAt = [&](std::size_t index) -> char32_t {
+    const auto first = static_cast<std::uint8_t>(bytes[2 * index]);
+    const auto second = static_cast<std::uint8_t>(bytes[2 * index + 1]);
+    return bigEndian ? (char32_t(first) << 8) | second : (char32_t(second) << 8) | first;
+  };
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 2);
+  for (std::size_t i = 0; i < units; ++i) {
+    const char32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
+      const char32_t low = unitAt(i + 1);
+      if (low >= 0xDC00 && low < 0xE000) {
+        appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    appendUtf8(text, unit);
+  }
+  if (oddByte) *oddByte = bytes.size() % 2 != 0;
+  return text;
+}
+
 std::string_view validUtf8View(std::string_view text, std::string& storage) {
   if (isValidUtf8(text)) return text;
   storage = repairedUtf8(text);

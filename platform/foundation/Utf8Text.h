@@ -25,4 +25,9 @@ std::string_view validUtf8View(std::string_view text, std::string& storage);
 // UTF-8: such text reads back as ill-formed, as the UTF-16 it came from was.
 void appendUtf8(std::string& text, char32_t codePoint);
 
+// UTF-16 bytes (no byte-order mark) as UTF-8: a surrogate pair makes one character,
+// a lone surrogate keeps its three-byte form (see appendUtf8). A last odd byte has
+// no unit to belong to; `oddByte` says whether there was one.
+std::string utf8FromUtf16(std::string_view bytes, bool bigEndian, bool* oddByte = nullptr);
+
 }  // namespace kavro::platform::foundation

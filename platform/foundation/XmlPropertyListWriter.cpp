@@ -75,37 +75,8 @@ class Writer {
         out_ += "<date>" + *text + "</date>\n";
         return true;
       }
-      case PlistValue::Type::array: {
-        const auto& array = *value.asArray();
-        if (array.empty()) {
-          out_ += "<array/>\n";
-          return true;
-        }
-        out_ += "<array>\n";
-        for (const PlistValue& element : array)
-          if (!write(element, depth + 1)) return false;
-        indent(depth);
-        out_ += "</array>\n";
-        return true;
-      }
-      case PlistValue::Type::dictionary: {
-        const auto& dictionary = *value.asDictionary();
-        if (dictionary.empty()) {
-          out_ += "<dict/>\n";
-          return true;
-        }
-        out_ += "<dict>\n";
-        for (const auto& [key, element] : dictionary) {
-          indent(depth + 1);
-          out_ += "<key>";
-          if (!appendEscaped(out_, key, error_)) return false;
-          out_ += "</key>\n";
-          if (!write(element, depth + 1)) return false;
-        }
-        indent(depth);
-        out_ += "</dict>\n";
-        return true;
-      }
+      case PlistValue::Type::array: return writeArray(*value.asArray(), depth);
+      case PlistValue::Type::dictionary: return writeDictionary(*value.asDictionary(), depth);
     }
     return fail("the value has an unknown type");
   }
@@ -113,6 +84,37 @@ class Writer {
   std::string& text() { return out_; }
 
  private:
+  bool writeArray(const PlistValue::Array& array, int depth) {
+    if (array.empty()) {
+      out_ += "<array/>\n";
+      return true;
+    }
+    out_ += "<array>\n";
+    for (const PlistValue& element : array)
+      if (!write(element, depth + 1)) return false;
+    indent(depth);
+    out_ += "</array>\n";
+    return true;
+  }
+
+  bool writeDictionary(const PlistValue::Dictionary& dictionary, int depth) {
+    if (dictionary.empty()) {
+      out_ += "<dict/>\n";
+      return true;
+    }
+    out_ += "<dict>\n";
+    for (const auto& [key, element] : dictionary) {
+      indent(depth + 1);
+      out_ += "<key>";
+      if (!appendEscaped(out_, key, error_)) return false;
+      out_ += "</key>\n";
+      if (!write(element, depth + 1)) return false;
+    }
+    indent(depth);
+    out_ += "</dict>\n";
+    return true;
+  }
+
   void indent(int depth) { out_.append(static_cast<std::size_t>(depth), '\t'); }
   bool fail(const std::string& reason) {
     if (error_) *error_ = reason;

@@ -189,9 +189,12 @@ struct Linear {
   std::set<std::size_t> sources;
 };
 
+// The frames being solved for: x, y, width and height of each view the constraints
+// place, in the host's coordinates, with their values now.
 struct Unknowns {
   std::map<const UIView*, int> base;  // first of the four unknowns of a view
   std::vector<double> current;
+  std::vector<std::shared_ptr<UIView>> placed;
 };
 
 bool isHorizontal(NSLayoutAttribute a) {
@@ -290,6 +293,70 @@ bool isFixedSize(const NSLayoutConstraint& constraint) {
                                       constraint.firstAttribute() == NSLayoutAttributeHeight);
 }
 
+// Every view the constraints place: those that do not take their frames from
+// autoresizing masks, other than the host.
+Unknowns placedViews(UIView& host, const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints) {
+  Unknowns unknowns;
+  auto consider = [&](const std::shared_ptr<UIView>& item) {
+    if (!item || item.get() == &host || item->translatesAutoresizingMaskIntoConstraints()) return;
+    if (unknowns.base.count(item.get())) return;
+    unknowns.base[item.get()] = static_cast<int>(unknowns.current.size());
+    CGRect frame = host.convertRectFromView(item->bounds(), item);
+    unknowns.current.insert(unknowns.current.end(),
+                            {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height});
+    unknowns.placed.push_back(item);
+  };
+  for (auto& constraint : constraints) {
+    consider(constraint->firstItem());
+    consider(constraint->secondItem());
+  }
+  return unknowns;
+}
+
+// first attribute = multiplier × second attribute + constant, as an equation of
+// the unknowns.
+Linear equationOf(const NSLayoutConstraint& constraint, std::size_t index, const UIView& host,
+                  const Unknowns& unknowns) {
+  Linear equation;
+  equation.sources.insert(index);
+  addAttribute(equation, host, constraint.firstItem(), constraint.firstAttribute(), 1, unknowns);
+  addAttribute(equation, host, constraint.secondItem(), constraint.secondAttribute(), -constraint.multiplier(),
+               unknowns);
+  equation.constant += constraint.constant();
+  return equation;
+}
+
+// Sets each placed view's frame from the solution (in the host's coordinates).
+void applySolution(UIView& host, const Unknowns& unknowns, const std::vector<double>& values) {
+  for (auto& item : unknowns.placed) {
+    auto index = static_cast<std::size_t>(unknowns.base.at(item.get()));
+    CGRect inHost = CGRectMake(values[index], values[index + 1], values[index + 2], values[index + 3]);
+    auto parent = item->superview();
+    CGRect frame = parent ? parent->convertRectFromView(inHost, host.self<UIView>()) : inHost;
+    frame.size = inHost.size;
+    item->setFrame(frame);
+  }
+}
+
+// Of the constraints behind a contradiction (`conflict`, found when adding
+// `failed`), the one to give up: the latest positional one, keeping fixed sizes.
+std::size_t constraintToBreak(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints,
+                              const std::set<std::size_t>& conflict, std::size_t failed) {
+  for (auto it = conflict.rbegin(); it != conflict.rend(); ++it)
+    if (!isFixedSize(*constraints[*it])) return *it;
+  return failed;
+}
+
+void reportBroken(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints,
+                  const std::set<std::size_t>& conflict, std::size_t broken) {
+  std::string list;
+  for (std::size_t index : conflict) list += "\n    " + constraints[index]->description();
+  std::fprintf(stderr,
+               "UIKit: unable to simultaneously satisfy constraints:%s\n"
+               "Will attempt to recover by breaking constraint %s\n",
+               list.c_str(), constraints[broken]->description().c_str());
+}
+
 }  // namespace
 
 void solveConstraints(UIView& view) {
@@ -297,74 +364,27 @@ void solveConstraints(UIView& view) {
   for (auto& constraint : view.constraints())
     if (constraint->firstItem()) constraints.push_back(constraint);
   if (constraints.empty()) return;
-
-  Unknowns unknowns;
-  std::vector<std::shared_ptr<UIView>> placed;
-  auto consider = [&](const std::shared_ptr<UIView>& item) {
-    if (!item || item.get() == &view || item->translatesAutoresizingMaskIntoConstraints()) return;
-    if (unknowns.base.count(item.get())) return;
-    unknowns.base[item.get()] = static_cast<int>(unknowns.current.size());
-    CGRect frame = view.convertRectFromView(item->bounds(), item);
-    unknowns.current.insert(unknowns.current.end(),
-                            {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height});
-    placed.push_back(item);
-  };
-  for (auto& constraint : constraints) {
-    consider(constraint->firstItem());
-    consider(constraint->secondItem());
-  }
-  if (placed.empty()) return;
+  Unknowns unknowns = placedViews(view, constraints);
+  if (unknowns.placed.empty()) return;
 
   std::set<std::size_t> givenUp;
-  for (auto& constraint : constraints) {
-    if (constraint->isBroken()) givenUp.insert(&constraint - &constraints[0]);
-  }
+  for (std::size_t i = 0; i < constraints.size(); ++i)
+    if (constraints[i]->isBroken()) givenUp.insert(i);
+  // Add the constraints in order; at a contradiction give one up and start again.
   for (;;) {
     System system;
     std::set<std::size_t> conflict;
     std::size_t failed = constraints.size();
-    for (std::size_t i = 0; i < constraints.size(); ++i) {
-      if (givenUp.count(i)) continue;
-      auto& constraint = *constraints[i];
-      Linear equation;
-      equation.sources.insert(i);
-      addAttribute(equation, view, constraint.firstItem(), constraint.firstAttribute(), 1, unknowns);
-      addAttribute(equation, view, constraint.secondItem(), constraint.secondAttribute(),
-                   -constraint.multiplier(), unknowns);
-      equation.constant += constraint.constant();
-      if (!system.add(std::move(equation), conflict)) {
-        failed = i;
-        break;
-      }
-    }
+    for (std::size_t i = 0; i < constraints.size() && failed == constraints.size(); ++i)
+      if (!givenUp.count(i) && !system.add(equationOf(*constraints[i], i, view, unknowns), conflict)) failed = i;
     if (failed == constraints.size()) {
-      auto values = system.solve(unknowns.current);
-      for (auto& item : placed) {
-        auto index = static_cast<std::size_t>(unknowns.base[item.get()]);
-        CGRect inHost = CGRectMake(values[index], values[index + 1], values[index + 2], values[index + 3]);
-        auto parent = item->superview();
-        CGRect frame = parent ? parent->convertRectFromView(inHost, view.self<UIView>()) : inHost;
-        frame.size = inHost.size;
-        item->setFrame(frame);
-      }
+      applySolution(view, unknowns, system.solve(unknowns.current));
       return;
     }
-    // Give up the latest positional constraint behind the contradiction.
-    std::size_t victim = failed;
-    for (auto it = conflict.rbegin(); it != conflict.rend(); ++it) {
-      if (!isFixedSize(*constraints[*it])) {
-        victim = *it;
-        break;
-      }
-    }
+    std::size_t victim = constraintToBreak(constraints, conflict, failed);
     givenUp.insert(victim);
     if (!constraints[victim]->isBroken()) {
-      std::string list;
-      for (std::size_t index : conflict) list += "\n    " + constraints[index]->description();
-      std::fprintf(stderr,
-                   "UIKit: unable to simultaneously satisfy constraints:%s\n"
-                   "Will attempt to recover by breaking constraint %s\n",
-                   list.c_str(), constraints[victim]->description().c_str());
+      reportBroken(constraints, conflict, victim);
       LayoutEngineAccess::markBroken(*constraints[victim]);
     }
   }

@@ -4,6 +4,7 @@
 #include "platform/uikit/UIFont.h"
 
 #include <algorithm>
+#include <optional>
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIAlertAction, NSObject, )
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIAlertController, UIViewController,
@@ -58,20 +59,40 @@ void UIAlertController::loadView() {
   layoutAlert();
 }
 
+bool UIAlertController::isSheet() const { return style_ == UIAlertControllerStyleActionSheet; }
+
 void UIAlertController::layoutAlert() {
   auto root = view();
   for (auto subview : std::vector(root->subviews())) subview->removeFromSuperview();
   buttons_.clear();
-  bool sheet = style_ == UIAlertControllerStyleActionSheet;
   CGRect screen = root->bounds();
-  CGFloat width = sheet ? screen.size.width - 2 * kSheetMargin : kAlertWidth;
-  CGFloat buttonHeight = sheet ? kSheetButtonHeight : kAlertButtonHeight;
-
-  // The box with the title, the message and the actions (cancel apart on a sheet).
+  CGFloat width = isSheet() ? screen.size.width - 2 * kSheetMargin : kAlertWidth;
+  // The box with the title, the message and the actions; a sheet sets its first
+  // cancel action apart, below the box.
+  std::optional<std::size_t> cancel;
+  for (std::size_t i = 0; i < actions_.size() && isSheet() && !cancel; ++i)
+    if (actions_[i]->style() == UIAlertActionStyleCancel) cancel = i;
   auto box = alloc<UIView>()->initWithFrame(CGRectMake(0, 0, width, 0));
   box->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
-  box->layer()->setCornerRadius(sheet ? 13 : 14);
+  box->layer()->setCornerRadius(isSheet() ? 13 : 14);
   box->setClipsToBounds(true);
+  std::vector<std::shared_ptr<UIButton>> byAction(actions_.size());
+  CGFloat height = addActionButtons(*box, addTextLabels(*box), cancel, byAction);
+  if (isSheet()) {
+    CGFloat cancelHeight = cancel ? kSheetButtonHeight + kCancelGap : 0;
+    CGFloat bottom = screen.size.height - 34;  // above the home indicator
+    box->setFrame(CGRectMake(kSheetMargin, bottom - cancelHeight - height, width, height));
+    root->addSubview(box);
+    if (cancel) byAction[*cancel] = addCancelButton(*root, *actions_[*cancel], bottom);
+  } else {
+    box->setFrame(CGRectMake((screen.size.width - width) / 2, (screen.size.height - height) / 2, width, height));
+    root->addSubview(box);
+  }
+  buttons_ = byAction;
+}
+
+CGFloat UIAlertController::addTextLabels(UIView& box) {
+  CGFloat width = box.frame().size.width;
   CGFloat y = kTextPadding;
   auto addText = [&](const std::string& text, std::shared_ptr<UIFont> font, std::shared_ptr<UIColor> color) {
     if (text.empty()) return;
@@ -83,68 +104,59 @@ void UIAlertController::layoutAlert() {
     label->setTextAlignment(NSTextAlignmentCenter);
     CGSize size = label->sizeThatFits({width - 2 * kTextPadding, 0});
     label->setFrame(CGRectMake(kTextPadding, y, width - 2 * kTextPadding, size.height));
-    box->addSubview(label);
+    box.addSubview(label);
     y += size.height + 4;
   };
+  bool sheet = isSheet();
   addText(title(), UIFont::systemFontOfSize(sheet ? 13 : 17, UIFontWeightSemibold),
           sheet ? UIColor::secondaryLabelColor() : UIColor::labelColor());
   addText(message_, UIFont::systemFontOfSize(13), sheet ? UIColor::secondaryLabelColor() : UIColor::labelColor());
   bool hasText = y > kTextPadding;
-  y = hasText ? y + kTextPadding - 4 : 0;
+  return hasText ? y + kTextPadding - 4 : 0;
+}
 
-  std::shared_ptr<UIAlertAction> cancel;
-  auto makeButton = [&](const std::shared_ptr<UIAlertAction>& action) {
-    auto button = UIButton::buttonWithType(UIButtonTypeSystem);
-    button->setTitle(action->title(), UIControlStateNormal);
-    if (action->style() == UIAlertActionStyleDestructive)
-      button->setTitleColor(UIColor::systemRedColor(), UIControlStateNormal);
-    button->titleLabel()->setFont(UIFont::systemFontOfSize(sheet ? 20 : 17, action->style() == UIAlertActionStyleCancel
-                                                                              ? UIFontWeightSemibold
-                                                                              : UIFontWeightRegular));
-    button->setEnabled(action->isEnabled());
-    button->addTarget(self<UIAlertController>(), "actionButtonTapped:", UIControlEventTouchUpInside);
-    return button;
-  };
-  std::vector<std::shared_ptr<UIButton>> byAction(actions_.size());
+CGFloat UIAlertController::addActionButtons(UIView& box, CGFloat top, std::optional<std::size_t> cancel,
+                                            std::vector<std::shared_ptr<UIButton>>& byAction) {
+  CGFloat width = box.frame().size.width;
+  CGFloat buttonHeight = isSheet() ? kSheetButtonHeight : kAlertButtonHeight;
   std::vector<std::size_t> inBox;
-  for (std::size_t i = 0; i < actions_.size(); ++i) {
-    if (sheet && actions_[i]->style() == UIAlertActionStyleCancel && !cancel)
-      cancel = actions_[i];
-    else
-      inBox.push_back(i);
-  }
-  bool sideBySide = !sheet && inBox.size() == 2;
+  for (std::size_t i = 0; i < actions_.size(); ++i)
+    if (i != cancel) inBox.push_back(i);
+  // An alert of two actions shows them side by side; otherwise they stack.
+  bool sideBySide = !isSheet() && inBox.size() == 2;
   for (std::size_t k = 0; k < inBox.size(); ++k) {
-    auto button = makeButton(actions_[inBox[k]]);
+    auto button = makeActionButton(*actions_[inBox[k]]);
     if (sideBySide)
-      button->setFrame(CGRectMake(k * width / 2, y, width / 2, buttonHeight));
+      button->setFrame(CGRectMake(k * width / 2, top, width / 2, buttonHeight));
     else
-      button->setFrame(CGRectMake(0, y + k * buttonHeight, width, buttonHeight));
-    box->addSubview(button);
+      button->setFrame(CGRectMake(0, top + k * buttonHeight, width, buttonHeight));
+    box.addSubview(button);
     byAction[inBox[k]] = button;
   }
-  y += sideBySide ? buttonHeight : buttonHeight * static_cast<CGFloat>(inBox.size());
-  box->setFrame(CGRectMake(0, 0, width, y));
+  return top + (sideBySide ? buttonHeight : buttonHeight * static_cast<CGFloat>(inBox.size()));
+}
 
-  if (sheet) {
-    CGFloat cancelHeight = cancel ? kSheetButtonHeight + kCancelGap : 0;
-    CGFloat bottom = screen.size.height - 34;  // above the home indicator
-    box->setFrame(CGRectMake(kSheetMargin, bottom - cancelHeight - y, width, y));
-    root->addSubview(box);
-    if (cancel) {
-      auto button = makeButton(cancel);
-      button->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
-      button->layer()->setCornerRadius(13);
-      button->setFrame(CGRectMake(kSheetMargin, bottom - kSheetButtonHeight, width, kSheetButtonHeight));
-      root->addSubview(button);
-      auto index = static_cast<std::size_t>(std::find(actions_.begin(), actions_.end(), cancel) - actions_.begin());
-      byAction[index] = button;
-    }
-  } else {
-    box->setFrame(CGRectMake((screen.size.width - width) / 2, (screen.size.height - y) / 2, width, y));
-    root->addSubview(box);
-  }
-  buttons_ = byAction;
+std::shared_ptr<UIButton> UIAlertController::addCancelButton(UIView& root, const UIAlertAction& action,
+                                                             CGFloat bottom) {
+  auto button = makeActionButton(action);
+  button->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
+  button->layer()->setCornerRadius(13);
+  CGFloat width = root.bounds().size.width - 2 * kSheetMargin;
+  button->setFrame(CGRectMake(kSheetMargin, bottom - kSheetButtonHeight, width, kSheetButtonHeight));
+  root.addSubview(button);
+  return button;
+}
+
+std::shared_ptr<UIButton> UIAlertController::makeActionButton(const UIAlertAction& action) {
+  auto button = UIButton::buttonWithType(UIButtonTypeSystem);
+  button->setTitle(action.title(), UIControlStateNormal);
+  if (action.style() == UIAlertActionStyleDestructive)
+    button->setTitleColor(UIColor::systemRedColor(), UIControlStateNormal);
+  UIFontWeight weight = action.style() == UIAlertActionStyleCancel ? UIFontWeightSemibold : UIFontWeightRegular;
+  button->titleLabel()->setFont(UIFont::systemFontOfSize(isSheet() ? 20 : 17, weight));
+  button->setEnabled(action.isEnabled());
+  button->addTarget(self<UIAlertController>(), "actionButtonTapped:", UIControlEventTouchUpInside);
+  return button;
 }
 
 void UIAlertController::actionButtonTapped(const std::shared_ptr<UIButton>& sender) {

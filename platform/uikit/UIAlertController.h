@@ -8,7 +8,9 @@
 #include "platform/uikit/UIViewController.h"
 
 #include <functional>
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,7 +67,17 @@ class UIAlertController : public UIViewController {
 
  private:
   void actionButtonTapped(const std::shared_ptr<UIButton>& sender);
+  bool isSheet() const;
+  // Lays the alert out anew: its box (text, then actions) centred, or a sheet's
+  // box at the bottom with its cancel action apart below it.
   void layoutAlert();
+  // The title and message at the top of the box; returns where the actions begin.
+  CGFloat addTextLabels(UIView& box);
+  // The actions but `cancel` from `top` down; returns the box's height.
+  CGFloat addActionButtons(UIView& box, CGFloat top, std::optional<std::size_t> cancel,
+                           std::vector<std::shared_ptr<UIButton>>& byAction);
+  std::shared_ptr<UIButton> addCancelButton(UIView& root, const UIAlertAction& action, CGFloat bottom);
+  std::shared_ptr<UIButton> makeActionButton(const UIAlertAction& action);
   std::string message_;
   UIAlertControllerStyle style_ = UIAlertControllerStyleAlert;
   std::vector<std::shared_ptr<UIAlertAction>> actions_;

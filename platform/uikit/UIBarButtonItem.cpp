@@ -2,10 +2,8 @@
 
 #include "platform/objc/Class.h"
 #include "platform/uikit/UIButton.h"
-#include "platform/uikit/UINavigationBarAppearance.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIBarButtonItem, NSObject, )
-KAVRO_OBJC_CLASS_IMPLEMENTATION(UINavigationBarAppearance, NSObject, )
 
 std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithCustomView(const std::shared_ptr<UIView>& view) {
   customView_ = view;
@@ -23,7 +21,8 @@ std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithBarButtonSystemItem(UI
     case UIBarButtonSystemItemCancel: title_ = "Cancel"; break;
     case UIBarButtonSystemItemEdit: title_ = "Edit"; break;
     case UIBarButtonSystemItemSave: title_ = "Save"; break;
-    case UIBarButtonSystemItemAdd: image_ = UIImage::systemImageNamed("plus"); break;
+    // The catalogue's plus: it has no bare "plus", which would give no picture.
+    case UIBarButtonSystemItemAdd: image_ = UIImage::systemImageNamed("plus.circle.fill"); break;
     default: break;
   }
   return self<UIBarButtonItem>();

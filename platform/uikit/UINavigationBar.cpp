@@ -86,98 +86,105 @@ void UINavigationBar::backButtonTapped(const std::shared_ptr<UIButton>&) {
   if (auto navigation = navigationController_.lock()) navigation->popViewControllerAnimated(true);
 }
 
+namespace {
+
+// The colour a title's attributes ask for, or nullptr.
+std::shared_ptr<UIColor> foregroundColorOf(const NSAttributedString::Attributes& attributes) {
+  auto found = attributes.find(NSForegroundColorAttributeName);
+  return found == attributes.end() ? nullptr : std::dynamic_pointer_cast<UIColor>(found->second);
+}
+
+}  // namespace
+
 void UINavigationBar::rebuild() {
-  for (auto& view : itemViews_) view->removeFromSuperview();
-  itemViews_.clear();
-  if (titleLabel_) titleLabel_->removeFromSuperview();
-  if (largeTitleLabel_) largeTitleLabel_->removeFromSuperview();
-  if (backButton_) backButton_->removeFromSuperview();
-  titleLabel_ = nullptr;
-  largeTitleLabel_ = nullptr;
-  backButton_ = nullptr;
+  removeItemViews();
   auto item = topItem();
   if (!item) return;
+  CGFloat leadingEdge = kEdgeMargin;
+  if (item->leftBarButtonItems().empty() && backItem() && !item->hidesBackButton()) leadingEdge = placeBackButton();
+  leadingEdge = placeBarButtonItems(item->leftBarButtonItems(), leadingEdge, true);
+  // The first right item stands outermost.
+  CGFloat trailingEdge = placeBarButtonItems(item->rightBarButtonItems(), bounds().size.width - kEdgeMargin, false);
+  placeTitle(*item, leadingEdge, trailingEdge);
+  placeSearchField(item);
+}
+
+void UINavigationBar::removeItemViews() {
+  for (auto& view : itemViews_) view->removeFromSuperview();
+  itemViews_.clear();
+  for (auto* view : {&titleLabel_, &largeTitleLabel_}) {
+    if (*view) (*view)->removeFromSuperview();
+    *view = nullptr;
+  }
+  if (backButton_) backButton_->removeFromSuperview();
+  backButton_ = nullptr;
+}
+
+CGFloat UINavigationBar::placeBackButton() {
+  backButton_ = UIButton::buttonWithType(UIButtonTypeSystem);
+  backButton_->setImage(UIImage::systemImageNamed("chevron.left"), UIControlStateNormal);
+  std::string title = backItem()->title().empty() ? "Back" : backItem()->title();
+  backButton_->setTitle(title, UIControlStateNormal);
+  backButton_->addTarget(self<UINavigationBar>(), "backButtonTapped:", UIControlEventTouchUpInside);
+  CGSize size = backButton_->sizeThatFits({0, 0});
+  backButton_->setFrame(CGRectMake(8, (kStandardHeight - 30) / 2, size.width, 30));
+  addSubview(backButton_);
+  return 8 + size.width + kItemSpacing;
+}
+
+CGFloat UINavigationBar::placeBarButtonItems(const std::vector<std::shared_ptr<UIBarButtonItem>>& items,
+                                             CGFloat edge, bool leading) {
+  for (auto& barItem : items) {
+    if (barItem->isFixedSpace()) {
+      edge += leading ? barItem->width() : -barItem->width();
+      continue;
+    }
+    auto view = barItem->barView();
+    if (!view) continue;
+    CGSize size = view->frame().size;
+    CGFloat left = leading ? edge : edge - size.width;
+    view->setFrame(CGRectMake(left, (kStandardHeight - size.height) / 2, size.width, size.height));
+    addSubview(view);
+    itemViews_.push_back(view);
+    edge = leading ? left + (size.width + kItemSpacing) : left - kItemSpacing;
+  }
+  return edge;
+}
+
+void UINavigationBar::placeTitle(const UINavigationItem& item, CGFloat leadingEdge, CGFloat trailingEdge) {
   CGFloat width = bounds().size.width;
-
-  // Leading side: the back button, or the item's left items.
-  CGFloat x = kEdgeMargin;
-  if (item->leftBarButtonItems().empty() && backItem() && !item->hidesBackButton()) {
-    backButton_ = UIButton::buttonWithType(UIButtonTypeSystem);
-    backButton_->setImage(UIImage::systemImageNamed("chevron.left"), UIControlStateNormal);
-    std::string title = backItem()->title().empty() ? "Back" : backItem()->title();
-    backButton_->setTitle(title, UIControlStateNormal);
-    backButton_->addTarget(self<UINavigationBar>(), "backButtonTapped:", UIControlEventTouchUpInside);
-    CGSize size = backButton_->sizeThatFits({0, 0});
-    backButton_->setFrame(CGRectMake(8, (kStandardHeight - 30) / 2, size.width, 30));
-    addSubview(backButton_);
-    x = 8 + size.width + kItemSpacing;
-  }
-  for (auto& barItem : item->leftBarButtonItems()) {
-    if (barItem->isFixedSpace()) {
-      x += barItem->width();
-      continue;
-    }
-    auto view = barItem->barView();
-    if (!view) continue;
-    CGSize size = view->frame().size;
-    view->setFrame(CGRectMake(x, (kStandardHeight - size.height) / 2, size.width, size.height));
-    addSubview(view);
-    itemViews_.push_back(view);
-    x += size.width + kItemSpacing;
-  }
-  CGFloat leadingEdge = x;
-
-  // Trailing side: the first right item stands outermost.
-  x = width - kEdgeMargin;
-  for (auto& barItem : item->rightBarButtonItems()) {
-    if (barItem->isFixedSpace()) {
-      x -= barItem->width();
-      continue;
-    }
-    auto view = barItem->barView();
-    if (!view) continue;
-    CGSize size = view->frame().size;
-    x -= size.width;
-    view->setFrame(CGRectMake(x, (kStandardHeight - size.height) / 2, size.width, size.height));
-    addSubview(view);
-    itemViews_.push_back(view);
-    x -= kItemSpacing;
-  }
-  CGFloat trailingEdge = x;
-
   auto appearance = effectiveAppearance();
-  auto colorFrom = [](const NSAttributedString::Attributes& attributes) -> std::shared_ptr<UIColor> {
-    auto found = attributes.find(NSForegroundColorAttributeName);
-    return found == attributes.end() ? nullptr : std::dynamic_pointer_cast<UIColor>(found->second);
-  };
+  std::shared_ptr<UILabel> label;
+  std::shared_ptr<UIColor> color;
   if (showsLargeTitle()) {
-    largeTitleLabel_ = alloc<UILabel>()->initWithFrame(
-        CGRectMake(kEdgeMargin, kStandardHeight, width - 2 * kEdgeMargin, 41));
-    largeTitleLabel_->setFont(UIFont::systemFontOfSize(34, UIFontWeightBold));
-    largeTitleLabel_->setText(item->title());
-    largeTitleLabel_->setAccessibilityTraits(UIAccessibilityTraitStaticText | UIAccessibilityTraitHeader);
-    if (appearance)
-      if (auto color = colorFrom(appearance->largeTitleTextAttributes())) largeTitleLabel_->setTextColor(color);
-    addSubview(largeTitleLabel_);
+    label = largeTitleLabel_ =
+        alloc<UILabel>()->initWithFrame(CGRectMake(kEdgeMargin, kStandardHeight, width - 2 * kEdgeMargin, 41));
+    label->setFont(UIFont::systemFontOfSize(34, UIFontWeightBold));
+    if (appearance) color = foregroundColorOf(appearance->largeTitleTextAttributes());
   } else {
+    // Centred in the bar, clear of the items on either side.
     CGFloat side = std::max(leadingEdge, width - trailingEdge);
-    titleLabel_ = alloc<UILabel>()->initWithFrame(
+    label = titleLabel_ = alloc<UILabel>()->initWithFrame(
         CGRectMake(side, (kStandardHeight - 22) / 2, std::max<CGFloat>(0, width - 2 * side), 22));
-    titleLabel_->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
-    titleLabel_->setTextAlignment(NSTextAlignmentCenter);
-    titleLabel_->setText(item->title());
-    titleLabel_->setAccessibilityTraits(UIAccessibilityTraitStaticText | UIAccessibilityTraitHeader);
-    if (appearance)
-      if (auto color = colorFrom(appearance->titleTextAttributes())) titleLabel_->setTextColor(color);
-    addSubview(titleLabel_);
+    label->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
+    label->setTextAlignment(NSTextAlignmentCenter);
+    if (appearance) color = foregroundColorOf(appearance->titleTextAttributes());
   }
+  label->setText(item.title());
+  label->setAccessibilityTraits(UIAccessibilityTraitStaticText | UIAccessibilityTraitHeader);
+  if (color) label->setTextColor(color);
+  addSubview(label);
+}
 
+void UINavigationBar::placeSearchField(const std::shared_ptr<UINavigationItem>& item) {
   auto searchBar = kavro::platform::uikit::searchBarViewOf(item);
-  if (searchBar && !showsSearchField() && searchBar->superview().get() == this) searchBar->removeFromSuperview();
-  if (searchBar && showsSearchField()) {
-    CGFloat top = kStandardHeight + (showsLargeTitle() ? kLargeTitleHeight : 0);
-    searchBar->setFrame(CGRectMake(0, top, width, kSearchFieldHeight));
-    if (searchBar->superview().get() != this) addSubview(searchBar);
-    itemViews_.push_back(searchBar);
+  if (!searchBar) return;
+  if (!showsSearchField()) {
+    if (searchBar->superview().get() == this) searchBar->removeFromSuperview();
+    return;
   }
+  CGFloat top = kStandardHeight + (showsLargeTitle() ? kLargeTitleHeight : 0);
+  searchBar->setFrame(CGRectMake(0, top, bounds().size.width, kSearchFieldHeight));
+  if (searchBar->superview().get() != this) addSubview(searchBar);
+  itemViews_.push_back(searchBar);
 }

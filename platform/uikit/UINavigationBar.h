@@ -67,7 +67,17 @@ class UINavigationBar : public UIView {
 
  private:
   void backButtonTapped(const std::shared_ptr<UIButton>& sender);
+  // Lays the bar out anew for its top item: back button, left and right items,
+  // title, search field.
   void rebuild();
+  void removeItemViews();
+  // Each returns the edge the title must keep clear of.
+  CGFloat placeBackButton();
+  // From `edge` inwards: rightwards for the leading items, leftwards for the trailing.
+  CGFloat placeBarButtonItems(const std::vector<std::shared_ptr<UIBarButtonItem>>& items, CGFloat edge,
+                              bool leading);
+  void placeTitle(const UINavigationItem& item, CGFloat leadingEdge, CGFloat trailingEdge);
+  void placeSearchField(const std::shared_ptr<UINavigationItem>& item);
 
   bool prefersLargeTitles_ = false;
   bool searchFieldCollapsed_ = false;

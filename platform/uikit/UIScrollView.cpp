@@ -2,6 +2,7 @@
 
 #include "platform/device/Device.h"
 #include "platform/objc/Class.h"
+#include "platform/uikit/ScrollViewPhysics.h"
 #include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIScrollViewPrivate.h"
 #include "platform/uikit/UITouch.h"
@@ -10,58 +11,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UIScrollView, UIView, )
 
 using kavro::platform::uikit::ScrollViewInternals;
 
-// ---------------------------------------------------------------------------
-// Motion
-//
-// Each axis moves on its own, in segments that are closed forms of time, so that a
-// position depends only on the clock and never on how often it was sampled:
-// - coasting: the velocity v (points per second) shrinks by the rate r every
-//   millisecond, v·r^n after n ms; the content has then gone (v/1000)·(1−r^n)/(1−r)
-//   and comes to rest (v/1000)/(1−r) from where it started;
-// - a spring: critically damped, towards an edge or a page, x(t) = (x0 + (v0 + ωx0)t)·e^(−ωt).
-// Coasting past an end turns into a spring back to that end at the moment it
-// crosses it, with the velocity it has there.
-
 namespace {
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
+using kavro::platform::uikit::ScrollViewPhysics;
+
 // Times closer than this count as the same moment.
 constexpr double kTimeEpsilon = 1e-9;
-// A spring rests once it is this slow (points per second) and close to its end.
-constexpr CGFloat kRestVelocity = 10;
-// How stiff the springs are (natural frequency, per second): the spring back
-// from past an end settles in about half a second, a page a little faster.
-constexpr double kBounceFrequency = 14;
-constexpr double kPagingFrequency = 20;
-// Faster than this (points per second), a lift turns the page in its direction
-// even if the drag has not crossed half the page.
-constexpr CGFloat kPageFlickVelocity = 250;
-// Resistance past an end: the classic rubber-band coefficient.
-constexpr CGFloat kRubberBandCoefficient = 0.55;
 
 double now() { return kavro::platform::Device::current().now(); }
-
-CGFloat restDistance(CGFloat velocity, CGFloat rate) { return velocity / 1000 / (1 - rate); }
-
-CGFloat unstretch(CGFloat stretched, CGFloat dimension) {
-  if (dimension <= 0) return stretched;
-  CGFloat magnitude = std::min(std::abs(stretched), dimension * 0.999);
-  return std::copysign((1 / (1 - magnitude / dimension) - 1) * dimension / kRubberBandCoefficient, stretched);
-}
-
-// The slope of the rubber band where it is stretched by `stretched`: how much of a
-// finger's speed the content shows there.
-CGFloat rubberBandSlope(CGFloat stretched, CGFloat dimension) {
-  if (dimension <= 0) return 1;
-  CGFloat rest = 1 - std::min(std::abs(stretched), dimension) / dimension;
-  return kRubberBandCoefficient * rest * rest;
-}
 
 std::uint64_t nextMotionGeneration() {
   static std::uint64_t generation = 0;
@@ -70,110 +32,11 @@ std::uint64_t nextMotionGeneration() {
 
 }  // namespace
 
+// Motion after a lift: each axis on its own (ScrollViewPhysics), stepped once a
+// frame on the run loop of the process that started it. A generation tells a step
+// of this motion from one of a motion already stopped.
 struct UIScrollView::Motion {
-  struct Axis {
-    enum class Kind { resting, coasting, spring };
-    Kind kind = Kind::resting;
-    double start = 0;     // when this segment began
-    CGFloat from = 0;     // where it was then
-    CGFloat velocity = 0; // points per second then
-    CGFloat target = 0;   // where it comes to rest
-    double duration = 0;  // coasting: how long until it rests
-    double crossing = kInfinity;  // coasting: when it passes `edge`
-    CGFloat edge = 0;
-    bool bounces = true;
-    double frequency = 0;  // spring
-    CGFloat position = 0;  // at the latest step
-
-    static Axis resting(CGFloat position) {
-      Axis axis;
-      axis.target = axis.position = position;
-      return axis;
-    }
-
-    static Axis spring(double start, CGFloat from, CGFloat velocity, CGFloat target, double frequency) {
-      Axis axis;
-      axis.kind = Kind::spring;
-      axis.start = start;
-      axis.from = axis.position = from;
-      axis.velocity = velocity;
-      axis.target = target;
-      axis.frequency = frequency;
-      return axis;
-    }
-
-    // Coasting from `from` at `velocity`, between the ends `low` and `high`.
-    static Axis coasting(double start, CGFloat from, CGFloat velocity, CGFloat rate, CGFloat low, CGFloat high,
-                         bool bounces) {
-      CGFloat distance = restDistance(velocity, rate);
-      if (std::abs(distance) < ScrollViewInternals::kRestDistance) return resting(from);
-      Axis axis;
-      axis.kind = Kind::coasting;
-      axis.start = start;
-      axis.from = axis.position = from;
-      axis.velocity = velocity;
-      axis.target = from + distance;
-      axis.bounces = bounces;
-      // What is left of the way after n ms is distance·r^n.
-      axis.duration = std::log(ScrollViewInternals::kRestDistance / std::abs(distance)) / std::log(rate) / 1000;
-      bool pastHigh = axis.target > high, pastLow = axis.target < low;
-      if (pastHigh || pastLow) {
-        axis.edge = pastHigh ? high : low;
-        double left = 1 - (axis.edge - from) / distance;  // r^n at the crossing
-        double crossing = left > 0 ? std::log(std::min(1.0, left)) / std::log(rate) / 1000 : kInfinity;
-        if (crossing < axis.duration)
-          axis.crossing = crossing;
-        else
-          axis.target = axis.edge;  // it would cross only in its last half point
-      }
-      return axis;
-    }
-
-    // Moves on to time `t`; returns whether the axis still moves.
-    bool advance(double t, CGFloat rate) {
-      for (;;) {
-        switch (kind) {
-          case Kind::resting: position = target; return false;
-          case Kind::coasting: {
-            double elapsed = t - start;
-            if (elapsed >= crossing - kTimeEpsilon) {
-              CGFloat speed = velocity * std::pow(rate, 1000 * crossing);
-              double at = start + crossing;
-              *this = bounces ? spring(at, edge, speed, edge, kBounceFrequency) : resting(edge);
-              continue;
-            }
-            if (elapsed >= duration - kTimeEpsilon) {
-              *this = resting(target);
-              continue;
-            }
-            position = from + restDistance(velocity, rate) * (1 - std::pow(rate, 1000 * elapsed));
-            return true;
-          }
-          case Kind::spring: {
-            double tau = std::max(0.0, t - start);
-            double x0 = from - target;
-            double b = velocity + frequency * x0;
-            double fade = std::exp(-frequency * tau);
-            double x = (x0 + b * tau) * fade;
-            double v = (b - frequency * (x0 + b * tau)) * fade;
-            if (std::abs(x) < ScrollViewInternals::kRestDistance && std::abs(v) < kRestVelocity) {
-              *this = resting(target);
-              continue;
-            }
-            position = target + x;
-            return true;
-          }
-        }
-      }
-    }
-
-    // The next moment at which the segment changes, or infinity.
-    double nextChange() const {
-      return kind == Kind::coasting ? start + std::min(crossing, duration) : kInfinity;
-    }
-  };
-
-  Axis x, y;
+  ScrollViewPhysics::Axis x, y;
   std::uint64_t generation = nextMotionGeneration();
   kavro::platform::Process* process = nullptr;
   kavro::platform::RunLoop::Handle handle = 0;
@@ -346,13 +209,9 @@ void UIScrollView::touchesBegan(const UITouchSet& touches, const std::shared_ptr
   touchStart_ = touch->locationInView(nullptr);
   // Content caught past an end takes up the finger where the rubber band has it.
   CGPoint offset = contentOffset(), low = minimumContentOffset(), high = maximumContentOffset();
-  auto unstretched = [](CGFloat position, CGFloat lowEnd, CGFloat highEnd, CGFloat dimension) {
-    if (position < lowEnd) return lowEnd - unstretch(lowEnd - position, dimension);
-    if (position > highEnd) return highEnd + unstretch(position - highEnd, dimension);
-    return position;
-  };
-  unstretchedOffsetAtTouchStart_ = {unstretched(offset.x, low.x, high.x, bounds().size.width),
-                                    unstretched(offset.y, low.y, high.y, bounds().size.height)};
+  CGSize size = bounds().size;
+  unstretchedOffsetAtTouchStart_ = {ScrollViewPhysics::unstretchedPosition(offset.x, low.x, high.x, size.width),
+                                    ScrollViewPhysics::unstretchedPosition(offset.y, low.y, high.y, size.height)};
   samples_.clear();
   recordSample(touch->timestamp(), touchStart_);
 }
@@ -370,19 +229,15 @@ void UIScrollView::touchesMoved(const UITouchSet& touches, const std::shared_ptr
     willBeginUserScrolling();
     if (auto delegate = this->delegate()) delegate->scrollViewWillBeginDragging(self<UIScrollView>());
   }
-  CGPoint low = minimumContentOffset(), high = maximumContentOffset();
-  auto stretched = [this](CGFloat raw, CGFloat lowEnd, CGFloat highEnd, CGFloat dimension) {
-    if (raw < lowEnd) return bounces_ ? lowEnd - ScrollViewInternals::rubberBand(lowEnd - raw, dimension) : lowEnd;
-    if (raw > highEnd) return bounces_ ? highEnd + ScrollViewInternals::rubberBand(raw - highEnd, dimension) : highEnd;
-    return raw;
-  };
-  CGPoint offset = contentOffset();
+  // The content moves against the finger, on the rubber band past an end.
+  CGPoint low = minimumContentOffset(), high = maximumContentOffset(), offset = contentOffset();
+  CGPoint unstretched = {unstretchedOffsetAtTouchStart_.x - (current.x - touchStart_.x),
+                         unstretchedOffsetAtTouchStart_.y - (current.y - touchStart_.y)};
+  CGSize size = bounds().size;
   if (canScrollHorizontally())
-    offset.x = stretched(unstretchedOffsetAtTouchStart_.x - (current.x - touchStart_.x), low.x, high.x,
-                         bounds().size.width);
+    offset.x = ScrollViewPhysics::stretchedPosition(unstretched.x, low.x, high.x, size.width, bounces_);
   if (canScrollVertically())
-    offset.y = stretched(unstretchedOffsetAtTouchStart_.y - (current.y - touchStart_.y), low.y, high.y,
-                         bounds().size.height);
+    offset.y = ScrollViewPhysics::stretchedPosition(unstretched.y, low.y, high.y, size.height, bounces_);
   setContentOffset(offset);
 }
 
@@ -394,12 +249,9 @@ void UIScrollView::touchesEnded(const UITouchSet& touches, const std::shared_ptr
     velocity = releaseVelocity(touch->timestamp());
     // Past an end, the content moved only as fast as the rubber band let it.
     CGPoint offset = contentOffset(), low = minimumContentOffset(), high = maximumContentOffset();
-    auto slowed = [](CGFloat speed, CGFloat position, CGFloat lowEnd, CGFloat highEnd, CGFloat dimension) {
-      CGFloat beyond = position < lowEnd ? lowEnd - position : position > highEnd ? position - highEnd : 0;
-      return beyond > 0 ? speed * rubberBandSlope(beyond, dimension) : speed;
-    };
-    velocity = {slowed(velocity.x, offset.x, low.x, high.x, bounds().size.width),
-                slowed(velocity.y, offset.y, low.y, high.y, bounds().size.height)};
+    CGSize size = bounds().size;
+    velocity = {ScrollViewPhysics::stretchedVelocity(velocity.x, offset.x, low.x, high.x, size.width),
+                ScrollViewPhysics::stretchedVelocity(velocity.y, offset.y, low.y, high.y, size.height)};
   }
   tracking_ = false;
   release(velocity);
@@ -416,16 +268,9 @@ CGPoint UIScrollView::restingOffset(CGPoint velocity) const {
   CGPoint offset = contentOffset(), low = minimumContentOffset(), high = maximumContentOffset();
   CGSize size = bounds().size;
   auto rest = [this](CGFloat position, CGFloat speed, CGFloat lowEnd, CGFloat highEnd, CGFloat page) {
-    if (pagingEnabled_ && page > 0) {
-      double index = position / page;
-      index = speed > kPageFlickVelocity    ? std::ceil(index - 1e-6)
-              : speed < -kPageFlickVelocity ? std::floor(index + 1e-6)
-                                            : std::round(index);
-      return std::clamp<CGFloat>(static_cast<CGFloat>(index) * page, lowEnd, highEnd);
-    }
-    CGFloat distance = restDistance(speed, decelerationRate_);
-    if (std::abs(distance) < ScrollViewInternals::kRestDistance) distance = 0;
-    return std::clamp(position + distance, lowEnd, highEnd);
+    CGFloat natural = pagingEnabled_ && page > 0 ? ScrollViewPhysics::pageRest(position, speed, page)
+                                                 : ScrollViewPhysics::coastingRest(position, speed, decelerationRate_);
+    return std::clamp(natural, lowEnd, highEnd);
   };
   CGPoint target = offset;
   if (canScrollHorizontally()) target.x = rest(offset.x, velocity.x, low.x, high.x, size.width);
@@ -452,28 +297,17 @@ void UIScrollView::release(CGPoint velocity) {
 
 void UIScrollView::startMotion(CGPoint velocity, CGPoint target, bool targetMoved) {
   stopMotion();
-  using Axis = Motion::Axis;
+  using Axis = ScrollViewPhysics::Axis;
   double t = now();
   CGFloat rate = decelerationRate_;
   CGPoint offset = contentOffset(), low = minimumContentOffset(), high = maximumContentOffset();
   auto axis = [&](bool scrolls, CGFloat position, CGFloat speed, CGFloat goal, CGFloat lowEnd, CGFloat highEnd) {
     if (!scrolls) return Axis::resting(position);
-    if (pagingEnabled_) {
-      // Towards the page as fast as the finger went, but never past it.
-      CGFloat way = goal - position;
-      CGFloat limit = static_cast<CGFloat>(kPagingFrequency) * std::abs(way);
-      if (speed * way > 0) speed = std::copysign(std::min(std::abs(speed), limit), speed);
-      return Axis::spring(t, position, speed, goal, kPagingFrequency);
-    }
+    if (pagingEnabled_) return Axis::paging(t, position, speed, goal);
     if (position < lowEnd || position > highEnd)
-      return Axis::spring(t, position, speed, position < lowEnd ? lowEnd : highEnd, kBounceFrequency);
-    if (targetMoved) {
-      // The delegate chose where to rest: coast there, starting as fast as needed.
-      CGFloat needed = (goal - position) * 1000 * (1 - rate);
-      Axis coasting = Axis::coasting(t, position, needed, rate, lowEnd, highEnd, bounces_);
-      coasting.target = goal;
-      return coasting;
-    }
+      return Axis::bounceBack(t, position, speed, position < lowEnd ? lowEnd : highEnd);
+    // A target the delegate moved is coasted to, leaving as fast as that needs.
+    if (targetMoved) return Axis::coastingTo(t, position, goal, rate, lowEnd, highEnd, bounces_);
     return Axis::coasting(t, position, speed, rate, lowEnd, highEnd, bounces_);
   };
   auto motion = std::make_unique<Motion>();
@@ -529,12 +363,6 @@ void UIScrollView::stopMotion() {
 // Private surface
 
 namespace kavro::platform::uikit {
-
-CGFloat ScrollViewInternals::rubberBand(CGFloat overshoot, CGFloat dimension) {
-  if (dimension <= 0) return 0;
-  CGFloat magnitude = std::abs(overshoot);
-  return std::copysign((1 - 1 / (magnitude * kRubberBandCoefficient / dimension + 1)) * dimension, overshoot);
-}
 
 bool ScrollViewInternals::scrollWheel(UIWindow& window, CGPoint point, CGFloat dx, CGFloat dy) {
   auto hit = window.hitTest(point, nullptr);

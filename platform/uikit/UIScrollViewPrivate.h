@@ -1,6 +1,7 @@
 #pragma once
 // What only the stand-in and its front ends use of scroll views: scrolling by a
-// mouse wheel or trackpad, and the shape of the motion after a finger lifts.
+// mouse wheel or trackpad, and the cadence of the motion after a finger lifts (its
+// shape is ScrollViewPhysics.h).
 
 #include "platform/uikit/UIScrollView.h"
 
@@ -11,8 +12,6 @@ struct ScrollViewInternals {
   static constexpr double kFrameInterval = 1.0 / 60;
   // The finger's velocity at lift is measured over its last 100 ms.
   static constexpr double kVelocityWindow = 0.1;
-  // Motion ends when less than half a point of it is left.
-  static constexpr CGFloat kRestDistance = 0.5;
 
   // Scrolls by a wheel or trackpad delta at `point` (window coordinates), as a
   // browser's wheel event gives it: a positive dy shows content further down (the
@@ -21,10 +20,6 @@ struct ScrollViewInternals {
   // clamped to its range; motion in progress in it stops. No bounce: the browser
   // supplies a trackpad's own momentum. Returns whether anything scrolled.
   static bool scrollWheel(UIWindow& window, CGPoint point, CGFloat dx, CGFloat dy);
-
-  // How far content dragged `overshoot` points past an end is drawn past it, for a
-  // view `dimension` points long on that axis (less than both).
-  static CGFloat rubberBand(CGFloat overshoot, CGFloat dimension);
 };
 
 }  // namespace kavro::platform::uikit

@@ -127,67 +127,82 @@ void UITableViewCell::layoutSubviews() {
   UIView::layoutSubviews();
   CGRect area = bounds();
   CGFloat left = 0;
-  CGFloat right = area.size.width;
   bool editingControl = editing_ && editingStyle_ != UITableViewCellEditingStyleNone;
   if (editing_ && shouldIndentWhileEditing_ && editingControl) left += kEditingControlWidth;
+  // Trailing: the reorder control in editing mode, else the accessory.
+  CGFloat right = layoutAccessory(layoutReorderControl(area.size.width));
+  contentView_->setFrame(CGRectMake(left, 0, std::max<CGFloat>(0, right - left), area.size.height));
+  // Content: the image, then the labels in the layout of the style.
+  CGRect content = contentView_->bounds();
+  layoutLabels(content, layoutImage(content));
+}
 
-  // Trailing: reorder control in editing mode, else the accessory.
-  if (editing_ && showsReorderControl_) {
-    if (!reorderControl_) {
-      reorderControl_ = alloc<UIImageView>()->initWithImage(UIImage::systemImageNamed("line.3.horizontal"));
-      reorderControl_->setContentMode(UIViewContentModeCenter);
-      reorderControl_->setTintColor(UIColor::systemGrayColor());
-      reorderControl_->setUserInteractionEnabled(true);
-      addSubview(reorderControl_);
-    }
-    reorderControl_->setHidden(false);
-    reorderControl_->setFrame(CGRectMake(right - kReorderControlWidth, 0, kReorderControlWidth, area.size.height));
-    right -= kReorderControlWidth;
-  } else if (reorderControl_) {
-    reorderControl_->setHidden(true);
+CGFloat UITableViewCell::layoutReorderControl(CGFloat right) {
+  if (!(editing_ && showsReorderControl_)) {
+    if (reorderControl_) reorderControl_->setHidden(true);
+    return right;
   }
+  if (!reorderControl_) {
+    reorderControl_ = alloc<UIImageView>()->initWithImage(UIImage::systemImageNamed("line.3.horizontal"));
+    reorderControl_->setContentMode(UIViewContentModeCenter);
+    reorderControl_->setTintColor(UIColor::systemGrayColor());
+    reorderControl_->setUserInteractionEnabled(true);
+    addSubview(reorderControl_);
+  }
+  reorderControl_->setHidden(false);
+  reorderControl_->setFrame(CGRectMake(right - kReorderControlWidth, 0, kReorderControlWidth, bounds().size.height));
+  return right - kReorderControlWidth;
+}
+
+CGFloat UITableViewCell::layoutAccessory(CGFloat right) {
   bool showAccessory = !(editing_ && showsReorderControl_);
+  CGFloat height = bounds().size.height;
   if (accessoryView_) {
     accessoryView_->setHidden(!showAccessory);
-    if (showAccessory) {
-      CGSize size = accessoryView_->frame().size;
-      accessoryView_->setFrame(CGRectMake(right - kContentMargin - size.width, (area.size.height - size.height) / 2,
-                                          size.width, size.height));
-      right -= kContentMargin + size.width;
-    }
-  } else if (accessoryImageView_) {
+    if (!showAccessory) return right;
+    CGSize size = accessoryView_->frame().size;
+    accessoryView_->setFrame(
+        CGRectMake(right - kContentMargin - size.width, (height - size.height) / 2, size.width, size.height));
+    return right - (kContentMargin + size.width);
+  }
+  if (accessoryImageView_) {
     accessoryImageView_->setHidden(!showAccessory);
-    if (showAccessory) {
-      accessoryImageView_->setFrame(CGRectMake(right - kContentMargin - kAccessorySize,
-                                               (area.size.height - kAccessorySize) / 2, kAccessorySize,
-                                               kAccessorySize));
-      right -= kContentMargin + kAccessorySize;
-    }
+    if (!showAccessory) return right;
+    accessoryImageView_->setFrame(CGRectMake(right - kContentMargin - kAccessorySize, (height - kAccessorySize) / 2,
+                                             kAccessorySize, kAccessorySize));
+    return right - (kContentMargin + kAccessorySize);
   }
-  contentView_->setFrame(CGRectMake(left, 0, std::max<CGFloat>(0, right - left), area.size.height));
+  return right;
+}
 
-  // Content: image, then the labels in the layout of the style.
-  CGRect content = contentView_->bounds();
+CGFloat UITableViewCell::layoutImage(CGRect content) {
   CGFloat x = kContentMargin;
-  if (auto image = imageView_->image()) {
-    CGFloat limit = std::max<CGFloat>(0, content.size.height - 16);
-    CGSize size = image->size();
-    CGFloat scale = std::min<CGFloat>(1, std::min(limit / std::max<CGFloat>(1, size.width),
-                                                  limit / std::max<CGFloat>(1, size.height)));
-    CGSize drawn{size.width * scale, size.height * scale};
-    imageView_->setFrame(CGRectMake(x, (content.size.height - drawn.height) / 2, drawn.width, drawn.height));
-    x += drawn.width + kContentMargin;
-  } else {
+  auto image = imageView_->image();
+  if (!image) {
     imageView_->setFrame(CGRectZero);
+    return x;
   }
+  // Scaled down (never up) to leave 8 points above and below.
+  CGFloat limit = std::max<CGFloat>(0, content.size.height - 16);
+  CGSize size = image->size();
+  CGFloat scale = std::min<CGFloat>(1, std::min(limit / std::max<CGFloat>(1, size.width),
+                                                limit / std::max<CGFloat>(1, size.height)));
+  CGSize drawn{size.width * scale, size.height * scale};
+  imageView_->setFrame(CGRectMake(x, (content.size.height - drawn.height) / 2, drawn.width, drawn.height));
+  return x + (drawn.width + kContentMargin);
+}
+
+void UITableViewCell::layoutLabels(CGRect content, CGFloat x) {
   CGFloat width = std::max<CGFloat>(0, content.size.width - x - kContentMargin);
   CGFloat titleHeight = textLabel_->sizeThatFits({width, 0}).height;
   if (style_ == UITableViewCellStyleSubtitle && detailTextLabel_ && !detailTextLabel_->text().empty()) {
+    // The title over the detail, the two centred together.
     CGFloat detailHeight = detailTextLabel_->sizeThatFits({width, 0}).height;
     CGFloat top = (content.size.height - titleHeight - detailHeight) / 2;
     textLabel_->setFrame(CGRectMake(x, top, width, titleHeight));
     detailTextLabel_->setFrame(CGRectMake(x, top + titleHeight, width, detailHeight));
   } else if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
+    // The detail at the trailing end, in at most half the width.
     CGSize detail = detailTextLabel_->sizeThatFits({width / 2, 0});
     textLabel_->setFrame(CGRectMake(x, (content.size.height - titleHeight) / 2, width - detail.width - 8, titleHeight));
     detailTextLabel_->setFrame(CGRectMake(x + width - detail.width, (content.size.height - detail.height) / 2,

@@ -96,6 +96,12 @@ class UITableViewCell : public UIView {
   bool hasBottomCorners() const { return bottomCorners_; }
 
  private:
+  // The parts of layoutSubviews: each trailing part returns the edge left for the
+  // content, the image where the labels begin.
+  CGFloat layoutReorderControl(CGFloat right);
+  CGFloat layoutAccessory(CGFloat right);
+  CGFloat layoutImage(CGRect content);
+  void layoutLabels(CGRect content, CGFloat x);
   UITableViewCellStyle style_ = UITableViewCellStyleDefault;
   std::string reuseIdentifier_;
   std::shared_ptr<UIView> contentView_;

@@ -1,13 +1,11 @@
 #include "platform/uikit/UITouch.h"
 
 #include "platform/objc/Class.h"
-#include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UITouchPrivate.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UITouch, NSObject, )
-KAVRO_OBJC_CLASS_IMPLEMENTATION(UIEvent, NSObject, )
 
 CGPoint UITouch::locationInView(const std::shared_ptr<UIView>& view) const {
   if (!view) return location_;
@@ -17,20 +15,6 @@ CGPoint UITouch::locationInView(const std::shared_ptr<UIView>& view) const {
 CGPoint UITouch::previousLocationInView(const std::shared_ptr<UIView>& view) const {
   if (!view) return previousLocation_;
   return view->convertPointFromView(previousLocation_, nullptr);
-}
-
-std::shared_ptr<UIEvent> UIEvent::eventWithTouches(UITouchSet touches, double timestamp) {
-  auto event = alloc<UIEvent>();
-  event->touches_ = std::move(touches);
-  event->timestamp_ = timestamp;
-  return event;
-}
-
-UITouchSet UIEvent::touchesForView(const std::shared_ptr<UIView>& view) const {
-  UITouchSet result;
-  for (auto& touch : touches_)
-    if (touch->view() == view) result.push_back(touch);
-  return result;
 }
 
 namespace kavro::platform::uikit {

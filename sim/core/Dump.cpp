@@ -10,10 +10,10 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIViewPrivate.h"
+#include "sim/core/AppearanceNames.h"
 #include "sim/core/PlistJson.h"
 #include "sim/core/Screen.h"
 #include "sim/core/Simulator.h"
-#include "sim/springboard/HomeScreenController.h"
 #include "store/Preferences.h"
 #include "switch/KavroSwitch.h"
 
@@ -25,18 +25,11 @@ using nlohmann::json;
 
 namespace {
 
-UIUserInterfaceStyle currentStyle(kavro::platform::Device& device) {
-  return device.appearance() == kavro::platform::Appearance::dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
-}
-
 json color(const std::shared_ptr<UIColor>& color, UIUserInterfaceStyle style) {
   return color ? json(color->hexString(style)) : json(nullptr);
 }
 
-json frameJson(const CGRect& frame) {
-  return json::array({Dumper::number(frame.origin.x), Dumper::number(frame.origin.y),
-                      Dumper::number(frame.size.width), Dumper::number(frame.size.height)});
-}
+json frameJson(const CGRect& frame) { return Dumper::frame(frame); }
 
 json barItem(const std::shared_ptr<UIBarButtonItem>& item) {
   if (item->isFixedSpace()) {
@@ -168,24 +161,32 @@ json tableJson(const Screen& screen) {
   return {{"editing", table->isEditing()}, {"header", header}, {"sections", sections}};
 }
 
-// The open quick-action menu of the home screen, when springboard is in front and
-// nothing is presented over the home screen.
-json menuJson(const Screen& screen) {
-  auto menu = screen.openMenu();
-  if (!menu) return nullptr;
-  const auto& content = menu->content();
-  json dock = nullptr;
-  if (content.dock) {
-    dock = json::array();
-    for (auto& view : menu->shortcutViews())
-      dock.push_back({{"id", view->applicationIdentifier()}, {"name", view->name()}, {"frame", frameJson(view->frameInWindow())}});
-  }
-  auto add = menu->addButton();
-  return {{"app", content.application},
-          {"title", content.title},
-          {"dock", dock},
-          {"add", add ? frameJson(add->frameInWindow()) : json(nullptr)},
-          {"actions", content.actions}};
+json searchJson(const Screen& screen) {
+  auto searchBar = screen.searchBar();
+  if (!searchBar) return nullptr;
+  return {{"text", searchBar->text()}, {"editing", searchBar->isEditing()}};
+}
+
+json buttonsJson(const Screen& screen) {
+  json buttons = json::array();
+  for (auto& button : screen.buttons()) buttons.push_back({{"label", button.label}, {"frame", frameJson(button.frame)}});
+  return buttons;
+}
+
+json windowTint(const DumpContext& context) {
+  auto& window = context.screen.window();
+  return window ? color(kavro::platform::uikit::ViewInternals::ownTintColor(*window), context.style) : json(nullptr);
+}
+
+json pageTitle(const DumpContext& context) {
+  auto page = context.screen.topPage();
+  if (!page) return nullptr;
+  return page->title().empty() ? page->navigationItem()->title() : page->title();
+}
+
+json frontApplication(const DumpContext& context) {
+  std::string front = context.simulator.frontApplication();
+  return front.empty() ? json(nullptr) : json(front);
 }
 
 }  // namespace
@@ -204,48 +205,55 @@ json Dumper::number(double value) {
   return std::round(value * 1e6) / 1e6;
 }
 
+const std::vector<DumpMember>& Dumper::coreMembers() {
+  using Context = const DumpContext&;
+  static const std::vector<DumpMember> table = {
+      {"t", [](Context c) { return number(c.simulator.device().now()); }},
+      {"process", [](Context c) { return json(c.process.name()); }},
+      {"prefs", [](Context) { return storedPreferences(); }},
+      {"prefsFile", [](Context) { return json(kavro::store::preferencesFileExists()); }},
+      {"appearance", [](Context c) { return json(appearanceName(c.simulator.device().appearance())); }},
+      {"windowTint", windowTint},
+      {"top", [](Context c) { return c.screen.topPage() ? json(c.screen.topPage()->className()) : json(nullptr); }},
+      {"title", pageTitle},
+      {"navigation", [](Context c) { return navigationJson(c.screen); }},
+      {"alert", [](Context c) { return alertJson(c.screen); }},
+      {"sheet", [](Context c) { return sheetJson(c.screen); }},
+      {"switches", [](Context c) { return switchesJson(c.screen, c.style); }},
+      {"table", [](Context c) { return tableJson(c.screen); }},
+      {"search", [](Context c) { return searchJson(c.screen); }},
+      {"buttons", [](Context c) { return buttonsJson(c.screen); }},
+      {"front", frontApplication},
+  };
+  return table;
+}
+
+json Dumper::storedPreferences() {
+  auto defaults = NSUserDefaults::standardUserDefaults();
+  json stored = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
+  return stored.is_null() ? json::object() : stored;
+}
+
+json Dumper::frame(const CGRect& frame) {
+  return json::array({number(frame.origin.x), number(frame.origin.y), number(frame.size.width), number(frame.size.height)});
+}
+
 json Dumper::dump(bool consumeLog) {
   kavro::platform::Device& device = simulator_.device();
   kavro::platform::Process& process = simulator_.frontProcess();
-  json state;
+  json state = json::object();
   {
     kavro::platform::ProcessScope scope(process);
-    UIUserInterfaceStyle style = currentStyle(device);
     auto window = UIApplication::sharedApplication()->keyWindow();
     if (window) window->layoutIfNeeded();
-    Screen screen(window);
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    state["t"] = number(device.now());
-    state["process"] = process.name();
-    state["prefs"] = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
-    state["prefsFile"] = kavro::store::preferencesFileExists();
-    state["appearance"] = style == UIUserInterfaceStyleDark ? "dark" : "light";
-    state["windowTint"] = window ? color(kavro::platform::uikit::ViewInternals::ownTintColor(*window), style) : json(nullptr);
-    auto page = screen.topPage();
-    state["top"] = page ? json(page->className()) : json(nullptr);
-    state["title"] = page ? json(page->title().empty() ? page->navigationItem()->title() : page->title()) : json(nullptr);
-    state["navigation"] = navigationJson(screen);
-    state["alert"] = alertJson(screen);
-    state["sheet"] = sheetJson(screen);
-    state["switches"] = switchesJson(screen, style);
-    state["table"] = tableJson(screen);
-    if (auto searchBar = screen.searchBar())
-      state["search"] = {{"text", searchBar->text()}, {"editing", searchBar->isEditing()}};
-    else
-      state["search"] = nullptr;
-    json buttons = json::array();
-    for (auto& button : screen.buttons())
-      buttons.push_back({{"label", button.label}, {"frame", frameJson(button.frame)}});
-    state["buttons"] = buttons;
-    state["menu"] = process.name() == "springboard" ? menuJson(screen) : json(nullptr);
+    Screen screen(window, simulator_.buttonLabels());
+    DumpContext context{simulator_, process, screen, interfaceStyle(device.appearance())};
+    for (const DumpMember& member : simulator_.dumpMembers()) state[std::string(member.name)] = member.value(context);
   }
-  std::string front = simulator_.frontApplication();
-  state["front"] = front.empty() ? json(nullptr) : json(front);
   json log = json::array();
   for (auto& event : device.eventsAfter(lastEvent_)) log.push_back(Dumper::event(event));
   if (consumeLog) lastEvent_ = device.lastEventSequence();
   state["log"] = log;
-  if (state["prefs"].is_null()) state["prefs"] = json::object();
   return state;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UISearchBar.h"
 #include "platform/uikit/UIViewPrivate.h"
+#include "rootpage/BundleExecutable.h"
 #include "sim/core/Screen.h"
 #include "sim/core/Simulator.h"
 
@@ -41,8 +42,12 @@ void Input::requireFinger(Owner owner) const {
   if (!isTouching() || *owner_ != owner) throw InputRefused("no touch is down (touch-down first)");
 }
 
-void Input::touchDown(CGPoint point, Owner owner) {
+void Input::requireFreeScreen(Owner owner) const {
   if (isTouching() && *owner_ != owner) throw InputRefused("another client's finger is on the screen");
+}
+
+void Input::touchDown(CGPoint point, Owner owner) {
+  requireFreeScreen(owner);
   point = onScreen(point);
   kavro::platform::uikit::TouchDriver& finger = simulator_.finger();
   {
@@ -59,7 +64,7 @@ void Input::touchDown(CGPoint point, Owner owner) {
 }
 
 void Input::touchDown(const std::string& query, Owner owner) {
-  if (isTouching() && *owner_ != owner) throw InputRefused("another client's finger is on the screen");
+  requireFreeScreen(owner);
   touchDown(resolveQuery(simulator_, query).point, owner);
 }
 
@@ -123,6 +128,7 @@ void Input::releaseOwner(Owner owner) {
 // Gestures
 
 void Input::tap(const std::string& query) {
+  requireFreeScreen(kDefaultOwner);
   QueryMatch match = resolveQuery(simulator_, query);
   tapAt(match.point);
 }
@@ -156,6 +162,7 @@ void Input::scrollTo(const std::string& rowQuery) {
 
 void Input::swipe(const std::string& rowQuery) {
   if (rowQuery.rfind("row:", 0) != 0) throw InputError("swipe takes a row:S,R query");
+  requireFreeScreen(kDefaultOwner);
   QueryMatch match = resolveQuery(simulator_, rowQuery);
   CGRect frame;
   {
@@ -168,8 +175,47 @@ void Input::swipe(const std::string& rowQuery) {
   if (isTouching()) touchUp();
 }
 
+namespace {
+
+std::string rowName(long section, long row) { return std::to_string(section) + "," + std::to_string(row); }
+
+// Where the reorder control of a row is, the row scrolled into view first; when
+// the row cannot be moved, the table goes back to where it was.
+CGPoint reorderGrip(UITableView& table, const NSIndexPath& source) {
+  CGPoint offset = table.contentOffset();
+  table.scrollToRowAtIndexPath(source, UITableViewScrollPositionNone, false);
+  table.layoutIfNeeded();
+  auto cell = table.cellForRowAtIndexPath(source);
+  auto control = cell ? cell->reorderControl() : nullptr;
+  if (control && !control->isHidden()) return Screen::centerInWindow(*control);
+  table.setContentOffset(offset, false);
+  throw InputError("row " + rowName(source.section, source.row) + " cannot be moved");
+}
+
+// How far the grip goes: to the centre of the row now at the destination, shifted
+// past its middle in the direction of travel, so that the dragged row lands there.
+CGFloat reorderDistance(const UITableView& table, const NSIndexPath& source, const NSIndexPath& destination) {
+  long rows = table.numberOfRowsInSection(destination.section);
+  CGRect sourceRect = table.rectForRowAtIndexPath(source);
+  CGRect rect;
+  if (rows == 0) {
+    rect = table.rectForHeaderInSection(destination.section);
+    rect.origin.y = CGRectGetMaxY(rect);
+    rect.size.height = sourceRect.size.height;
+  } else {
+    rect = table.rectForRowAtIndexPath({destination.section, std::min(destination.row, rows - 1)});
+    if (destination.row >= rows) rect.origin.y += rect.size.height;
+  }
+  bool down = destination > source;
+  return CGRectGetMidY(rect) - CGRectGetMidY(sourceRect) + (down ? rect.size.height * 0.1 : -rect.size.height * 0.1);
+}
+
+}  // namespace
+
 void Input::reorder(long section, long row, long toSection, long toRow) {
-  CGPoint grab, target;
+  requireFreeScreen(kDefaultOwner);
+  CGPoint grab;
+  CGFloat distance = 0;
   {
     auto window = simulator_.frontWindow();
     kavro::platform::ProcessScope scope(simulator_.frontProcess());
@@ -179,36 +225,15 @@ void Input::reorder(long section, long row, long toSection, long toRow) {
     if (!table->isEditing()) throw InputError("the table is not in edit mode (tap the reorder button first)");
     NSIndexPath source{section, row};
     if (section >= table->numberOfSections() || row >= table->numberOfRowsInSection(section))
-      throw InputError("the table has no row " + std::to_string(section) + "," + std::to_string(row));
+      throw InputError("the table has no row " + rowName(section, row));
     if (toSection >= table->numberOfSections()) throw InputError("the table has no section " + std::to_string(toSection));
-    table->scrollToRowAtIndexPath(source, UITableViewScrollPositionNone, false);
-    table->layoutIfNeeded();
-    auto cell = table->cellForRowAtIndexPath(source);
-    auto control = cell ? cell->reorderControl() : nullptr;
-    if (!control || control->isHidden())
-      throw InputError("row " + std::to_string(section) + "," + std::to_string(row) + " cannot be moved");
-    grab = Screen::centerInWindow(*control);
-    // The target place: the centre of the row now at the destination, shifted past
-    // its middle in the direction of travel, so the dragged row lands there.
-    long rows = table->numberOfRowsInSection(toSection);
-    CGRect rect;
-    if (rows == 0) {
-      rect = table->rectForHeaderInSection(toSection);
-      rect.origin.y = CGRectGetMaxY(rect);
-      rect.size.height = table->rectForRowAtIndexPath(source).size.height;
-    } else {
-      rect = table->rectForRowAtIndexPath({toSection, std::min(toRow, rows - 1)});
-      if (toRow >= rows) rect.origin.y += rect.size.height;
-    }
-    CGRect sourceRect = table->rectForRowAtIndexPath(source);
-    bool down = NSIndexPath{toSection, toRow} > source;
-    CGFloat dy = CGRectGetMidY(rect) - CGRectGetMidY(sourceRect) +
-                 (down ? rect.size.height * 0.1 : -rect.size.height * 0.1);
-    target = {grab.x, grab.y + dy};
+    grab = reorderGrip(*table, source);
+    distance = reorderDistance(*table, source, {toSection, toRow});
   }
+  CGFloat targetY = grab.y + distance;
   touchDown(grab);
   for (int step = 1; step <= kDragSteps && isTouching(); ++step)
-    touchMoveTo({grab.x, grab.y + (target.y - grab.y) * step / kDragSteps});
+    touchMoveTo({grab.x, grab.y + (targetY - grab.y) * step / kDragSteps});
   if (isTouching()) touchUp();
 }
 
@@ -223,7 +248,7 @@ void Input::swipeDown() {
   bool found = false;
   simulator_.device().dispatch(simulator_.frontProcess(), [&] {
     auto window = UIApplication::sharedApplication()->keyWindow();
-    auto front = Simulator::frontMostController(window);
+    auto front = Screen::frontMostController(window);
     if (!front || front == window->rootViewController()) return;
     found = true;
     front->interactiveDismiss();
@@ -246,6 +271,7 @@ void Input::home() {
 void Input::focusSearch() { tap("search"); }
 
 void Input::searchCancel() {
+  requireFreeScreen(kDefaultOwner);
   CGPoint point;
   {
     auto window = simulator_.frontWindow();
@@ -307,19 +333,22 @@ void Input::escapeKey() {
 // ---------------------------------------------------------------------------
 // The system
 
-void Input::openSettings() { simulator_.openSettings(); }
+void Input::openSettings() { simulator_.openURL(kavro::kRootPageURL); }
 
-void Input::openSpringboard() { simulator_.openSpringboard(); }
+void Input::openSpringboard() { simulator_.showHomeScreen(); }
+
+void Input::requireProcess(const std::string& process) const {
+  if (!simulator_.isProcessName(process))
+    throw InputError("no process is named \"" + process + "\" (" + simulator_.processNames() + ")");
+}
 
 void Input::openPicker(const std::string& key, const std::string& process) {
-  if (!Simulator::isProcessName(process))
-    throw InputError("no process is named \"" + process + "\" (settings or springboard)");
+  requireProcess(process);
   simulator_.openPicker(key, process);
 }
 
 void Input::bringToFront(const std::string& process) {
-  if (!Simulator::isProcessName(process))
-    throw InputError("no process is named \"" + process + "\" (settings or springboard)");
+  requireProcess(process);
   simulator_.bringToFront(process);
 }
 

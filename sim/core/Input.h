@@ -16,7 +16,12 @@
 // down is refused, never silently swapped for the first.
 //
 // Errors: InputError for a bad argument or a query that matches nothing,
-// InputRefused for an input that cannot apply now. Either way nothing changed.
+// InputRefused for an input that cannot apply now. Either way nothing changed:
+// an input checks that it may have the finger before it resolves its query, so a
+// refused one scrolls nothing either; an input that fails after its query
+// matched leaves only the query's scroll (a row, an icon's page, a shortcut
+// brought into view, see Query.h) behind, and a reorder of a row that cannot move
+// puts the table back where it was.
 
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/device/Device.h"
@@ -106,7 +111,9 @@ class Input {
   void escapeKey();
 
   // The system.
+  // Settings on the bundle's page (the URL prefs:root=Kavro).
   void openSettings();
+  // The home screen, with no application over it.
   void openSpringboard();
   void openPicker(const std::string& key, const std::string& process);
   void bringToFront(const std::string& process);
@@ -114,7 +121,11 @@ class Input {
   void setAppearance(kavro::platform::Appearance appearance);
 
  private:
+  // Refuses unless `owner`'s finger is down.
   void requireFinger(Owner owner) const;
+  // Refuses while another owner's finger is down.
+  void requireFreeScreen(Owner owner) const;
+  void requireProcess(const std::string& process) const;
   // The finger's location, the system's own while it holds the home gesture.
   CGPoint fingerLocation();
   void endSystemGesture();

@@ -3,7 +3,6 @@
 #include "platform/uikit/UIAlertController.h"
 #include "sim/core/Screen.h"
 #include "sim/core/Simulator.h"
-#include "sim/springboard/HomeScreenController.h"
 #include "switch/KavroSwitch.h"
 
 #include <charconv>
@@ -35,21 +34,30 @@ std::pair<std::string, long> splitIndexSuffix(const std::string& text) {
   return {text.substr(0, hash), parseIndex(digits, "the index after #")};
 }
 
+QueryMatch matchOf(const std::shared_ptr<UIView>& view) { return {view, Screen::centerInWindow(*view)}; }
+
+InputError unknownQuery(const std::string& query) { return InputError("unknown query \"" + query + "\""); }
+
 namespace {
 
-QueryMatch matched(const std::shared_ptr<UIView>& view) { return {view, Screen::centerInWindow(*view)}; }
-
-QueryMatch findSwitch(const Screen& screen, const std::string& query) {
-  auto [name, index] = splitIndexSuffix(query);
-  if (name != "switch") throw InputError("unknown query \"" + query + "\"");
+std::optional<QueryMatch> findSwitch(const Screen& screen, const QueryText& query) {
+  auto [name, index] = splitIndexSuffix(query.text);
+  if (name != "switch") throw unknownQuery(query.text);
   auto switches = screen.switches();
   if (index >= static_cast<long>(switches.size()))
     throw InputError("no switch #" + std::to_string(index) + " on the screen (" + std::to_string(switches.size()) +
                      " found)");
-  return matched(switches[static_cast<std::size_t>(index)]);
+  return matchOf(switches[static_cast<std::size_t>(index)]);
 }
 
-QueryMatch findRow(const Screen& screen, const std::string& argument) {
+std::optional<QueryMatch> findButton(const Screen& screen, const QueryText& query) {
+  for (auto& button : screen.buttons())
+    if (button.label == query.argument) return matchOf(button.view);
+  throw InputError("no button \"" + query.argument + "\" can be tapped now");
+}
+
+std::optional<QueryMatch> findRow(const Screen& screen, const QueryText& query) {
+  const std::string& argument = query.argument;
   auto comma = argument.find(',');
   if (comma == std::string::npos) throw InputError("a row query is row:SECTION,ROW");
   NSIndexPath indexPath{parseIndex(argument.substr(0, comma), "the section"),
@@ -59,97 +67,84 @@ QueryMatch findRow(const Screen& screen, const std::string& argument) {
   table->layoutIfNeeded();
   if (indexPath.section >= table->numberOfSections() || indexPath.row >= table->numberOfRowsInSection(indexPath.section))
     throw InputError("the table has no row " + argument);
+  CGPoint offset = table->contentOffset();
   table->scrollToRowAtIndexPath(indexPath, UITableViewScrollPositionNone, false);
   table->layoutIfNeeded();
-  auto cell = table->cellForRowAtIndexPath(indexPath);
-  if (!cell) throw InputError("row " + argument + " has no cell");
-  return matched(cell);
+  if (auto cell = table->cellForRowAtIndexPath(indexPath)) return matchOf(cell);
+  // Nothing matched: the table goes back to where it was.
+  table->setContentOffset(offset, false);
+  throw InputError("row " + argument + " has no cell");
 }
 
-QueryMatch findCell(const Screen& screen, const std::string& argument) {
-  auto [text, index] = splitIndexSuffix(argument);
+std::optional<QueryMatch> findCell(const Screen& screen, const QueryText& query) {
+  auto [text, index] = splitIndexSuffix(query.argument);
   auto table = screen.table();
   if (!table) throw InputError("there is no table on the screen");
   long seen = 0;
   for (auto& indexPath : table->indexPathsForVisibleRows()) {
     auto cell = table->cellForRowAtIndexPath(indexPath);
     if (cell->textLabel()->text() != text) continue;
-    if (seen++ == index) return matched(cell);
+    if (seen++ == index) return matchOf(cell);
   }
   throw InputError("no visible cell \"" + text + "\" #" + std::to_string(index));
 }
 
-QueryMatch findAction(const Screen& screen, const std::string& title) {
-  if (auto alert = std::dynamic_pointer_cast<UIAlertController>(screen.alert())) {
-    for (auto& action : alert->actions())
-      if (action->title() == title)
-        if (auto button = alert->buttonForAction(action)) return matched(button);
-    throw InputError("the alert has no action \"" + title + "\"");
-  }
-  if (auto menu = screen.openMenu()) {
-    if (auto button = menu->actionButton(title)) return matched(button);
-    throw InputError("the menu has no action \"" + title + "\"");
-  }
-  throw InputError("no alert or menu is shown");
+// An action of the presented alert; nothing when no alert is presented.
+std::optional<QueryMatch> findAlertAction(const Screen& screen, const QueryText& query) {
+  auto alert = std::dynamic_pointer_cast<UIAlertController>(screen.alert());
+  if (!alert) return std::nullopt;
+  for (auto& action : alert->actions())
+    if (action->title() == query.argument)
+      if (auto button = alert->buttonForAction(action)) return matchOf(button);
+  throw InputError("the alert has no action \"" + query.argument + "\"");
 }
 
-QueryMatch findIcon(const Screen& screen, const std::string& identifier) {
-  auto home = screen.homeScreen();
-  if (!home) throw InputError("icons are on the home screen (front springboard)");
-  if (!home->frontApplication().empty())
-    throw InputError("\"" + home->frontApplication() + "\" is in front of the home screen (home first)");
-  home->scrollIconIntoView(identifier);
-  screen.window()->layoutIfNeeded();
-  if (auto icon = home->iconForIdentifier(identifier)) return matched(icon);
-  throw InputError("no icon for \"" + identifier + "\" on the home screen");
+std::optional<QueryMatch> findSearchField(const Screen& screen, const QueryText&) {
+  auto searchBar = screen.searchBar();
+  if (!searchBar || !Screen::isShown(*searchBar)) throw InputError("the page has no search field");
+  return matchOf(searchBar->searchField());
 }
 
-QueryMatch findShortcut(const Screen& screen, const std::string& identifier) {
-  auto menu = screen.openMenu();
-  if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
-  if (!menu->content().dock) throw InputError("the menu of \"" + menu->content().application + "\" has no dock");
-  menu->scrollShortcutIntoView(identifier);
-  screen.window()->layoutIfNeeded();
-  if (auto view = menu->shortcutView(identifier)) return matched(view);
-  throw InputError("the menu's dock has no shortcut to \"" + identifier + "\"");
+QueryText parse(const std::string& query) {
+  auto colon = query.find(':');
+  QueryText parsed{query, query.substr(0, colon), "", colon != std::string::npos};
+  if (parsed.hasArgument) parsed.argument = query.substr(colon + 1);
+  return parsed;
 }
 
-QueryMatch findAddShortcut(const Screen& screen) {
-  auto menu = screen.openMenu();
-  if (!menu) throw InputError("no quick-action menu is open (long-press an icon first)");
-  if (!menu->addButton()) throw InputError("the menu of \"" + menu->content().application + "\" shows no add button");
-  return matched(menu->addButton());
+bool answersTo(const QueryKind& kind, const std::string& name) {
+  if (name == kind.name) return true;
+  return kind.numbered && name.size() > kind.name.size() && name.starts_with(kind.name) && name[kind.name.size()] == '#';
 }
 
 }  // namespace
+
+const std::vector<QueryKind>& coreQueries() {
+  static const std::vector<QueryKind> table = {
+      {"switch", true, "switch", findSwitch},
+      {"button", false, "button", findButton},
+      {"row", false, "table", findRow},
+      {"cell", false, "table", findCell},
+      {"action", false, "alert", findAlertAction},
+      {"search", false, "search field", findSearchField},
+  };
+  return table;
+}
 
 QueryMatch resolveQuery(Simulator& simulator, const std::string& query) {
   auto window = simulator.frontWindow();
   kavro::platform::ProcessScope scope(simulator.frontProcess());
   if (window) window->layoutIfNeeded();
-  Screen screen(window);
-  auto colon = query.find(':');
-  std::string kind = query.substr(0, colon);
-  std::string argument = colon == std::string::npos ? "" : query.substr(colon + 1);
-
-  if (kind == "switch" || kind.rfind("switch#", 0) == 0) return findSwitch(screen, query);
-  if (kind == "button") {
-    for (auto& button : screen.buttons())
-      if (button.label == argument) return matched(button.view);
-    throw InputError("no button \"" + argument + "\" can be tapped now");
+  Screen screen(window, simulator.buttonLabels());
+  QueryText parsed = parse(query);
+  std::string places;
+  for (const QueryKind& kind : simulator.queries()) {
+    if (!answersTo(kind, parsed.kind)) continue;
+    if (auto match = kind.resolve(screen, parsed)) return *match;
+    places += (places.empty() ? "" : " or ") + std::string(kind.looksIn);
   }
-  if (kind == "row") return findRow(screen, argument);
-  if (kind == "cell") return findCell(screen, argument);
-  if (kind == "action") return findAction(screen, argument);
-  if (kind == "icon") return findIcon(screen, argument);
-  if (kind == "shortcut") return findShortcut(screen, argument);
-  if (kind == "add-shortcut" && colon == std::string::npos) return findAddShortcut(screen);
-  if (kind == "search") {
-    auto searchBar = screen.searchBar();
-    if (!searchBar || !Screen::isShown(*searchBar)) throw InputError("the page has no search field");
-    return matched(searchBar->searchField());
-  }
-  throw InputError("unknown query \"" + query + "\"");
+  if (places.empty()) throw unknownQuery(query);
+  throw InputError("no " + places + " is shown");
 }
 
 }  // namespace kavro::sim

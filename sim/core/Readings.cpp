@@ -1,9 +1,8 @@
 #include "sim/core/Readings.h"
 
-#include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UIWindow.h"
+#include "sim/core/AppearanceNames.h"
 #include "sim/core/Dump.h"
-#include "sim/core/PlistJson.h"
 #include "sim/core/Simulator.h"
 #include "sim/render/SystemChrome.h"
 #include "store/Preferences.h"
@@ -32,10 +31,7 @@ json Readings::state() {
 
 json Readings::prefs() {
   kavro::platform::ProcessScope scope(simulator_.frontProcess());
-  auto defaults = NSUserDefaults::standardUserDefaults();
-  json stored = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(kavro::store::kDomain)));
-  if (stored.is_null()) stored = json::object();
-  return {{"prefs", std::move(stored)}, {"prefsFile", kavro::store::preferencesFileExists()}};
+  return {{"prefs", Dumper::storedPreferences()}, {"prefsFile", kavro::store::preferencesFileExists()}};
 }
 
 json Readings::eventsAfter(std::uint64_t after, std::size_t limit) {
@@ -55,14 +51,15 @@ std::uint64_t Readings::lastEventSequence() const { return simulator_.device().l
 std::string Readings::picture() {
   kavro::platform::Device& device = simulator_.device();
   auto window = simulator_.frontWindow();
-  bool dark = device.appearance() == kavro::platform::Appearance::dark;
+  kavro::platform::Appearance appearance = device.appearance();
+  bool dark = appearance == kavro::platform::Appearance::dark;
   const std::string& process = simulator_.frontProcessName();
-  bool overWallpaper = process == "springboard" && simulator_.frontApplication().empty();
-  std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + (dark ? "dark" : "light") +
+  bool overWallpaper = simulator_.isHomeScreenInFront();
+  std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + appearanceName(appearance) +
                     "\",\"w\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenWidth)) +
                     ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight));
   kavro::platform::ProcessScope scope(simulator_.frontProcess());
-  UIUserInterfaceStyle style = dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
+  UIUserInterfaceStyle style = interfaceStyle(appearance);
   out += ",\"root\":";
   out += window ? renderTree_.render(*window, style) : std::string("null");
   // The status bar's content is light over the home screen's wallpaper and in dark

@@ -7,7 +7,10 @@
 // update reaches devices that already exist while their applications and stored
 // preferences stay as they are.
 
+#include "rootpage/BundleExecutable.h"
+
 #include <filesystem>
+#include <string_view>
 
 namespace kavro::sim {
 
@@ -34,9 +37,9 @@ struct DeviceSources {
 void prepareDevice(const std::filesystem::path& folder);
 void prepareDevice(const std::filesystem::path& folder, const DeviceSources& sources);
 
-// Paths inside a device, relative to its folder.
-inline constexpr const char* kInstalledBundlePath =
-    "var/jb/Library/PreferenceBundles/kavroprefs.bundle";
+// Paths inside a device, relative to its folder: the bundle's own installed path
+// (kavro::kBundlePath without its leading "/"), its Settings entry, the domains.
+inline constexpr std::string_view kInstalledBundlePath = std::string_view(kavro::kBundlePath).substr(1);
 inline constexpr const char* kSettingsEntryPath =
     "var/jb/Library/PreferenceLoader/Preferences/kavroprefs.plist";
 inline constexpr const char* kPreferencesPath = "var/jb/var/mobile/Library/Preferences";

@@ -4,14 +4,14 @@
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UISearchController.h"
-#include "sim/springboard/SpringBoardApp.h"
 #include "switch/KavroSwitch.h"
 
 #include <algorithm>
 
 namespace kavro::sim {
 
-Screen::Screen(std::shared_ptr<UIWindow> window) : window_(std::move(window)) {
+Screen::Screen(std::shared_ptr<UIWindow> window, std::vector<ButtonLabel> buttonLabels)
+    : window_(std::move(window)), buttonLabels_(std::move(buttonLabels)) {
   if (!window_) return;
   auto controller = window_->rootViewController();
   std::shared_ptr<UIViewController> page;
@@ -79,11 +79,8 @@ std::shared_ptr<UISearchBar> Screen::searchBar() const {
   return controller ? controller->searchBar() : nullptr;
 }
 
-std::vector<TappableButton> Screen::buttons() const {
-  std::vector<TappableButton> result;
-  if (!window_) return result;
-  // Only what the front-most presentation shows can be tapped; the window's hit
-  // testing decides whether a button is covered.
+std::vector<std::shared_ptr<UIView>> Screen::buttonCandidates() const {
+  // Only what the front-most presentation shows can be tapped.
   std::shared_ptr<UIView> root = window_;
   if (frontMost_ && frontMost_ != window_->rootViewController())
     if (auto view = frontMost_->viewIfLoaded()) root = view;
@@ -95,17 +92,27 @@ std::vector<TappableButton> Screen::buttons() const {
   });
   // Front-most first: later in depth-first order is drawn above.
   std::reverse(candidates.begin(), candidates.end());
-  auto home = homeScreen();
-  for (auto& view : candidates) {
-    std::string label;
-    if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
-      if (!button->isEnabled()) continue;
-      label = buttonLabel(*button);
-    } else if (auto icon = std::dynamic_pointer_cast<HomeScreenIconView>(view); icon && home && frontMost_ == home) {
-      // Home-screen icons and the menu's shortcut icons, by their application.
-      label = icon->applicationIdentifier();
-    }
+  return candidates;
+}
+
+std::string Screen::labelOf(const UIView& view) const {
+  for (ButtonLabel label : buttonLabels_)
+    if (std::string text = label(*this, view); !text.empty()) return text;
+  return "";
+}
+
+std::string Screen::platformButtonLabel(const Screen&, const UIView& view) {
+  auto button = dynamic_cast<const UIButton*>(&view);
+  return button && button->isEnabled() ? buttonLabel(*button) : "";
+}
+
+std::vector<TappableButton> Screen::buttons() const {
+  std::vector<TappableButton> result;
+  if (!window_) return result;
+  for (auto& view : buttonCandidates()) {
+    std::string label = labelOf(*view);
     if (label.empty()) continue;
+    // The window's hit testing decides whether a button is covered.
     CGRect frame = view->frameInWindow();
     CGPoint center{CGRectGetMidX(frame), CGRectGetMidY(frame)};
     auto hit = window_->hitTest(center, nullptr);
@@ -115,13 +122,13 @@ std::vector<TappableButton> Screen::buttons() const {
   return result;
 }
 
-std::shared_ptr<HomeScreenController> Screen::homeScreen() const {
-  return std::dynamic_pointer_cast<HomeScreenController>(window_ ? window_->rootViewController() : nullptr);
+std::shared_ptr<UIViewController> Screen::frontMostController(std::shared_ptr<UIViewController> controller) {
+  while (controller && controller->presentedViewController()) controller = controller->presentedViewController();
+  return controller;
 }
 
-std::shared_ptr<QuickActionMenuView> Screen::openMenu() const {
-  auto home = homeScreen();
-  return home && frontMost_ == home ? home->menu() : nullptr;
+std::shared_ptr<UIViewController> Screen::frontMostController(const std::shared_ptr<UIWindow>& window) {
+  return window ? frontMostController(window->rootViewController()) : nullptr;
 }
 
 }  // namespace kavro::sim

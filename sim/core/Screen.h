@@ -1,8 +1,9 @@
 #pragma once
 // What is on the front-most screen, found the way a person sees it: the front-most
 // page, its table, switches and search field, the alert or sheet over it, and every
-// button that a tap would reach now. The script runner's queries, the dump and the
-// web front end all read the screen through this.
+// button that a tap would reach now. The queries and the dump read the screen
+// through this; what an application shows of its own (the home screen's icons and
+// menu) it finds from here too, through the window's controllers.
 
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UINavigationController.h"
@@ -20,8 +21,7 @@ class KavroSwitch;
 
 namespace kavro::sim {
 
-class HomeScreenController;
-class QuickActionMenuView;
+class Screen;
 
 struct TappableButton {
   std::string label;  // title, symbol name, or an icon's application identifier
@@ -29,9 +29,16 @@ struct TappableButton {
   CGRect frame;  // in window coordinates
 };
 
+// What names a view a tap reaches as a button: its label when the view is a
+// button of the sort the function knows, else "". The core knows the platform's
+// buttons (Screen::platformButtonLabel); an application adds its own sorts.
+using ButtonLabel = std::string (*)(const Screen& screen, const UIView& view);
+
 class Screen {
  public:
-  explicit Screen(std::shared_ptr<UIWindow> window);
+  // The screen of `window`, whose buttons are the views one of `buttonLabels`
+  // names (the platform's buttons when none are given).
+  explicit Screen(std::shared_ptr<UIWindow> window, std::vector<ButtonLabel> buttonLabels = {platformButtonLabel});
 
   const std::shared_ptr<UIWindow>& window() const { return window_; }
   // The top of the chain of presented controllers (an alert included).
@@ -49,23 +56,32 @@ class Screen {
   std::vector<std::shared_ptr<KavroSwitch>> switches() const;
   std::shared_ptr<UITableView> table() const;
   std::shared_ptr<UISearchBar> searchBar() const;
-  // Every button a tap reaches now, front-most first.
+  // Every button a tap reaches now, front-most first, each named by the first of
+  // the screen's button labels that names it.
   std::vector<TappableButton> buttons() const;
-  // The home screen when it is the window's root, else nullptr.
-  std::shared_ptr<HomeScreenController> homeScreen() const;
-  // The home screen's open quick-action menu, when nothing is presented over it.
-  std::shared_ptr<QuickActionMenuView> openMenu() const;
+
+  // The top of the chain of controllers presented from `controller` (itself when
+  // it presents none), and from a window's root controller.
+  static std::shared_ptr<UIViewController> frontMostController(std::shared_ptr<UIViewController> controller);
+  static std::shared_ptr<UIViewController> frontMostController(const std::shared_ptr<UIWindow>& window);
 
   // The centre of a view in window coordinates.
   static CGPoint centerInWindow(const UIView& view);
   // A button's label: its title, else the symbol of its image or background image.
   static std::string buttonLabel(const UIButton& button);
+  // The platform's buttons, enabled ones only, by buttonLabel.
+  static std::string platformButtonLabel(const Screen& screen, const UIView& view);
   // Whether a view and its ancestors are shown.
   static bool isShown(const UIView& view);
 
  private:
   std::shared_ptr<UIView> topPageView() const;
+  // The views a tap may reach, front-most first.
+  std::vector<std::shared_ptr<UIView>> buttonCandidates() const;
+  std::string labelOf(const UIView& view) const;
+
   std::shared_ptr<UIWindow> window_;
+  std::vector<ButtonLabel> buttonLabels_;
   std::shared_ptr<UIViewController> frontMost_;
   std::shared_ptr<UIViewController> topPage_;
   std::shared_ptr<UINavigationController> navigation_;

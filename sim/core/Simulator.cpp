@@ -2,25 +2,20 @@
 
 #include "platform/PlatformClasses.h"
 #include "platform/uikit/UIApplication.h"
-#include "platform/uikit/UINavigationController.h"
 #include "rootpage/BundleExecutable.h"
+#include "sim/core/Application.h"
 #include "sim/core/Input.h"
 #include "sim/core/Readings.h"
 #include "sim/core/SampleDevice.h"
-#include "sim/settings/SettingsApp.h"
-#include "sim/springboard/SpringBoardApp.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace kavro::sim {
 
 namespace {
 
-constexpr const char* kSettingsProcess = "settings";
-constexpr const char* kSpringboardProcess = "springboard";
-constexpr const char* kSettingsIdentifier = "com.apple.Preferences";
-constexpr const char* kSpringboardIdentifier = "com.apple.springboard";
-constexpr const char* kRootPageURL = "prefs:root=Kavro";
+using Role = ApplicationKind::Role;
 
 // The classes of the platform and the bundle's executable, registered once per program.
 void registerClassesOnce() {
@@ -32,26 +27,50 @@ void registerClassesOnce() {
   (void)registered;
 }
 
-// The host applications live as singletons of their processes.
-struct SettingsHost {
-  std::unique_ptr<SettingsApp> app;
+// An application lives as a singleton of its process, and goes with it.
+struct ApplicationHolder {
+  std::unique_ptr<Application> application;
 };
-struct SpringBoardHost {
-  std::unique_ptr<SpringBoardApp> app;
-};
+
+// The one application of `role`; throws when there is none or more than one.
+const ApplicationKind* onlyOne(const std::vector<ApplicationKind>& kinds, Role role, const char* what) {
+  const ApplicationKind* found = nullptr;
+  for (const ApplicationKind& kind : kinds) {
+    if (kind.role != role) continue;
+    if (found) throw std::invalid_argument(std::string("the phone has more than one ") + what);
+    found = &kind;
+  }
+  if (!found) throw std::invalid_argument(std::string("the phone has no ") + what);
+  return found;
+}
+
+void checkKinds(const std::vector<ApplicationKind>& kinds) {
+  std::set<std::string> names;
+  for (const ApplicationKind& kind : kinds) {
+    if (kind.processName.empty() || !kind.make) throw std::invalid_argument("an application needs a process and a maker");
+    if (!names.insert(kind.processName).second)
+      throw std::invalid_argument("two applications share the process \"" + kind.processName + "\"");
+  }
+}
 
 }  // namespace
 
-Simulator::Simulator(const std::filesystem::path& deviceFolder) {
+Simulator::Simulator(const std::filesystem::path& deviceFolder, std::vector<ApplicationKind> applications)
+    : kinds_(std::move(applications)) {
+  checkKinds(kinds_);
+  home_ = onlyOne(kinds_, Role::homeScreen, "home screen");
+  settings_ = onlyOne(kinds_, Role::settings, "Settings");
+  joinTables();
   prepareDevice(deviceFolder);
   registerClassesOnce();
   device_ = std::make_unique<kavro::platform::Device>(deviceFolder);
   device_->setRelaunchHandler([this](const kavro::platform::RelaunchRequest& request) { handleRelaunch(request); });
   input_ = std::make_unique<Input>(*this);
   readings_ = std::make_unique<Readings>(*this);
+  front_ = home_->processName;
   // The home screen starts with the device, so its extension reads the stored
   // settings now, not when it is first looked at.
-  springboard();
+  process(front_);
 }
 
 Simulator::~Simulator() {
@@ -61,48 +80,59 @@ Simulator::~Simulator() {
   device_.reset();
 }
 
-kavro::platform::Process& Simulator::settings() {
-  kavro::platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
-  settingsApp();
+void Simulator::joinTables() {
+  queries_ = coreQueries();
+  dumpMembers_ = Dumper::coreMembers();
+  buttonLabels_ = {Screen::platformButtonLabel};
+  for (const ApplicationKind& kind : kinds_) {
+    queries_.insert(queries_.end(), kind.queries.begin(), kind.queries.end());
+    dumpMembers_.insert(dumpMembers_.end(), kind.dumpMembers.begin(), kind.dumpMembers.end());
+    buttonLabels_.insert(buttonLabels_.end(), kind.buttonLabels.begin(), kind.buttonLabels.end());
+  }
+}
+
+const ApplicationKind* Simulator::kindOf(const std::string& process) const {
+  for (const ApplicationKind& kind : kinds_)
+    if (kind.processName == process) return &kind;
+  return nullptr;
+}
+
+const ApplicationKind& Simulator::requireKind(const std::string& process) const {
+  const ApplicationKind* kind = kindOf(process);
+  if (!kind) throw std::invalid_argument("no process is named \"" + process + "\"");
+  return *kind;
+}
+
+std::string Simulator::processNames() const {
+  std::string names;
+  for (std::size_t i = 0; i < kinds_.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == kinds_.size() ? " or " : ", ") + kinds_[i].processName;
+  return names;
+}
+
+kavro::platform::Process& Simulator::process(const std::string& name) {
+  const ApplicationKind& kind = requireKind(name);
+  kavro::platform::Process& process = device_->launch(kind.processName, kind.bundleIdentifier);
+  kavro::platform::ProcessScope scope(process);
+  auto holder = process.singleton<ApplicationHolder>([] { return std::make_shared<ApplicationHolder>(); });
+  if (!holder->application) {
+    holder->application = kind.make(*this);
+    device_->runUntilIdle();
+  }
   return process;
 }
 
-kavro::platform::Process& Simulator::springboard() {
-  kavro::platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
-  springBoardApp();
-  return process;
+Application& Simulator::application(const std::string& name) {
+  return *process(name).existingSingleton<ApplicationHolder>()->application;
 }
 
-SettingsApp& Simulator::settingsApp() {
-  kavro::platform::Process& process = device_->launch(kSettingsProcess, kSettingsIdentifier);
-  kavro::platform::ProcessScope scope(process);
-  auto host = process.singleton<SettingsHost>([] { return std::make_shared<SettingsHost>(); });
-  if (!host->app) {
-    host->app = std::make_unique<SettingsApp>();
-    device_->runUntilIdle();
-  }
-  return *host->app;
+Application* Simulator::runningApplication(const std::string& name) {
+  kavro::platform::Process* running = device_->process(name);
+  auto holder = running ? running->existingSingleton<ApplicationHolder>() : nullptr;
+  return holder ? holder->application.get() : nullptr;
 }
 
-SpringBoardApp& Simulator::springBoardApp() {
-  kavro::platform::Process& process = device_->launch(kSpringboardProcess, kSpringboardIdentifier);
-  kavro::platform::ProcessScope scope(process);
-  auto host = process.singleton<SpringBoardHost>([] { return std::make_shared<SpringBoardHost>(); });
-  if (!host->app) {
-    host->app = std::make_unique<SpringBoardApp>();
-    // Settings' icon brings the Settings process forward, as it is.
-    host->app->homeScreen()->setSettingsLauncher([this] {
-      settingsApp();
-      front_ = kSettingsProcess;
-    });
-    device_->runUntilIdle();
-  }
-  return *host->app;
-}
-
-kavro::platform::Process& Simulator::frontProcess() {
-  return front_ == kSettingsProcess ? settings() : springboard();
-}
+kavro::platform::Process& Simulator::frontProcess() { return process(front_); }
 
 std::shared_ptr<UIWindow> Simulator::frontWindow() {
   kavro::platform::Process& process = frontProcess();
@@ -111,68 +141,65 @@ std::shared_ptr<UIWindow> Simulator::frontWindow() {
 }
 
 void Simulator::bringToFront(const std::string& process) {
-  if (!isProcessName(process)) throw std::invalid_argument("no process is named \"" + process + "\"");
+  requireKind(process);
   front_ = process;
   frontProcess();
 }
 
-void Simulator::openSettings() {
-  SettingsApp& app = settingsApp();
-  kavro::platform::Process& process = settings();
-  device_->dispatch(process, [&] { app.openURL(kRootPageURL); });
-  front_ = kSettingsProcess;
-}
-
-void Simulator::openSpringboard() {
-  SpringBoardApp& app = springBoardApp();
-  device_->dispatch(springboard(), [&] { app.homeScreen()->closeApplication(false); });
-  front_ = kSpringboardProcess;
-}
-
-void Simulator::goHome() {
-  SpringBoardApp& app = springBoardApp();
-  bool fromSettings = front_ != kSpringboardProcess;
-  front_ = kSpringboardProcess;
-  device_->dispatch(springboard(), [&] {
-    auto home = app.homeScreen();
-    if (fromSettings)
-      home->closeApplication(false);
-    else
-      home->goHome();
-  });
+bool Simulator::bringApplicationToFront(const std::string& identifier) {
+  for (const ApplicationKind& kind : kinds_) {
+    if (kind.bundleIdentifier != identifier) continue;
+    application(kind.processName);
+    front_ = kind.processName;
+    return true;
+  }
+  return false;
 }
 
 std::string Simulator::frontApplication() {
-  if (front_ == kSettingsProcess) return kSettingsIdentifier;
-  if (!isRunning(kSpringboardProcess)) return "";
-  kavro::platform::ProcessScope scope(springboard());
-  return springBoardApp().homeScreen()->frontApplication();
+  Application* front = runningApplication(front_);
+  if (!front) return "";
+  kavro::platform::ProcessScope scope(*device_->process(front_));
+  return front->frontApplication();
 }
 
-void Simulator::openPicker(const std::string& key, const std::string& processName) {
-  if (!isProcessName(processName)) throw std::invalid_argument("no process is named \"" + processName + "\"");
-  if (processName == kSettingsProcess) {
-    settingsApp();
-  } else {
-    springBoardApp();
-  }
-  kavro::platform::Process& process = *device_->process(processName);
-  front_ = processName;
-  device_->dispatch(process, [&] {
-    if (processName == kSpringboardProcess) {
-      springBoardApp().homeScreen()->presentPicker(key);
-    } else {
-      auto host = frontMostController(UIApplication::sharedApplication()->keyWindow());
-      HomeScreenController::presentPickerFrom(host, key);
-    }
+bool Simulator::isHomeScreenInFront() { return front_ == home_->processName && frontApplication().empty(); }
+
+void Simulator::openURL(const std::string& url) {
+  Application& settings = application(settings_->processName);
+  device_->dispatch(process(settings_->processName), [&] { settings.openURL(url); });
+  front_ = settings_->processName;
+}
+
+void Simulator::showHomeScreen() {
+  Application& home = application(home_->processName);
+  device_->dispatch(process(home_->processName), [&] { home.showHomeScreen(); });
+  front_ = home_->processName;
+}
+
+void Simulator::goHome() {
+  Application& home = application(home_->processName);
+  bool wasInFront = front_ == home_->processName;
+  front_ = home_->processName;
+  device_->dispatch(process(home_->processName), [&] {
+    if (wasInFront)
+      home.homeGesture();
+    else
+      home.showHomeScreen();
   });
 }
 
+void Simulator::openPicker(const std::string& key, const std::string& processName) {
+  Application& application = this->application(processName);
+  front_ = processName;
+  device_->dispatch(process(processName), [&] { application.presentPicker(key); });
+}
+
 bool Simulator::back() {
-  SettingsApp& app = settingsApp();
+  Application& settings = application(settings_->processName);
   bool popped = false;
-  device_->dispatch(settings(), [&] { popped = app.navigationController()->popViewControllerAnimated(true) != nullptr; });
-  front_ = kSettingsProcess;
+  device_->dispatch(process(settings_->processName), [&] { popped = settings.back(); });
+  front_ = settings_->processName;
   return popped;
 }
 
@@ -189,25 +216,19 @@ kavro::platform::uikit::TouchDriver& Simulator::finger() {
   return *finger_;
 }
 
-std::shared_ptr<UIViewController> Simulator::frontMostController(const std::shared_ptr<UIWindow>& window) {
-  if (!window) return nullptr;
-  auto controller = window->rootViewController();
-  while (controller && controller->presentedViewController()) controller = controller->presentedViewController();
-  return controller;
-}
-
 void Simulator::handleRelaunch(const kavro::platform::RelaunchRequest& request) {
   // The home screen restarts at once: everything it held goes.
-  if (finger_ && fingerProcess_ == kSpringboardProcess) finger_.reset();
-  device_->terminate(kSpringboardProcess);
-  springboard();
-  front_ = kSpringboardProcess;
+  const std::string& home = home_->processName;
+  if (finger_ && fingerProcess_ == home) finger_.reset();
+  device_->terminate(home);
+  process(home);
+  front_ = home;
   // Then the system opens the request's URL in Settings.
   std::string url = request.targetURL;
-  kavro::platform::Process& settingsProcess = settings();
+  kavro::platform::Process& settingsProcess = process(settings_->processName);
   settingsProcess.mainRunLoop().performAfter(kRelaunchDelay, [this, url] {
-    settingsApp().openURL(url);
-    front_ = kSettingsProcess;
+    application(settings_->processName).openURL(url);
+    front_ = settings_->processName;
   });
 }
 

@@ -7,7 +7,10 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  // Standard input is read in large blocks by `import DOMAIN -`, not mixed with C
+  // stdio.
+  std::ios::sync_with_stdio(false);
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  kavro::defaults::DefaultsTool tool(std::cout, std::cerr);
+  kavro::defaults::DefaultsTool tool(std::cout, std::cerr, std::cin);
   return tool.run(arguments);
 }

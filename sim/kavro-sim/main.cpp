@@ -2,8 +2,8 @@
 // virtual clock; `serve` shows the simulated iPhone in a browser.
 
 #include "sim/core/Input.h"
-#include "sim/core/Simulator.h"
 #include "sim/devicefolder/DeviceFolder.h"
+#include "sim/phone/Phone.h"
 #include "sim/script/ScriptRunner.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/WebServer.h"
@@ -30,7 +30,7 @@ int usage() {
 }
 
 int run(const std::optional<std::string>& device, const std::optional<std::string>& script) {
-  kavro::sim::Simulator simulator(kavro::sim::chooseDeviceFolder(device));
+  kavro::sim::Phone simulator(kavro::sim::chooseDeviceFolder(device));
   kavro::sim::ScriptRunner runner(simulator, std::cout);
   if (!script || *script == "-") return runner.run(std::cin, std::cerr);
   std::ifstream file(*script);
@@ -71,7 +71,7 @@ int serve(const std::optional<std::string>& device, const std::optional<std::str
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
-  kavro::sim::Simulator simulator(folder);
+  kavro::sim::Phone simulator(folder);
   // The phone starts as a person finds it: the home screen behind, Settings on
   // the bundle's page in front.
   simulator.input().openSpringboard();

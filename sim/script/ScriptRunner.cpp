@@ -1,8 +1,8 @@
 #include "sim/script/ScriptRunner.h"
 
-#include "sim/core/PlistJson.h"
-
+#include "sim/core/AppearanceNames.h"
 #include "sim/core/Input.h"
+#include "sim/core/PlistJson.h"
 #include "sim/core/Readings.h"
 #include "sim/core/Simulator.h"
 
@@ -38,7 +38,8 @@ void open(ScriptRunner& runner, const ScriptRunner::Line& line) {
   if (line[1] == "settings" && line.arguments() == 1) return input(runner).openSettings();
   if (line[1] == "springboard" && line.arguments() == 1) return input(runner).openSpringboard();
   if (line[1] == "picker" && line.arguments() >= 2)
-    return input(runner).openPicker(line[2], line.arguments() == 3 ? line[3] : "springboard");
+    return input(runner).openPicker(line[2],
+                                    line.arguments() == 3 ? line[3] : runner.simulator().homeScreenProcessName());
   usage(kOpenUsage);
 }
 
@@ -48,8 +49,9 @@ void touchUp(ScriptRunner& runner, const ScriptRunner::Line& line) {
 }
 
 void appearance(ScriptRunner& runner, const ScriptRunner::Line& line) {
-  if (line[1] != "light" && line[1] != "dark") usage("appearance light|dark");
-  input(runner).setAppearance(line[1] == "dark" ? kavro::platform::Appearance::dark : kavro::platform::Appearance::light);
+  auto appearance = appearanceNamed(line[1]);
+  if (!appearance) usage("appearance light|dark");
+  input(runner).setAppearance(*appearance);
 }
 
 void wait(ScriptRunner& runner, const ScriptRunner::Line& line) {

@@ -2,15 +2,13 @@
 
 #include "platform/device/Device.h"
 #include "platform/mobilecoreservices/LSApplicationProxy.h"
-#include "platform/mobilecoreservices/LSApplicationRecord.h"
-#include "platform/mobilecoreservices/LSApplicationWorkspace.h"
 #include "platform/objc/Class.h"
-#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIVisualEffectView.h"
 #include "platform/uikit/UIWindow.h"
-#include "selector/KavroApplicationSelector.h"
-#include "sim/springboard/HomeScreenLayout.h"
+#include "sim/core/Application.h"
+#include "sim/core/Screen.h"
+#include "sim/springboard/HomeScreenPlacement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,29 +21,16 @@ namespace kavro::sim {
 
 namespace {
 
-// Settings runs as a process of its own; its icon brings that process forward.
-constexpr const char* kSettingsIdentifier = "com.apple.Preferences";
-
-struct Application {
-  std::string identifier;
-  std::string name;
-};
-
-// The applications a person sees on the home screen: every one not tagged hidden,
-// in the workspace's order.
-std::vector<Application> visibleApplications() {
-  std::vector<Application> list;
-  for (auto& application : LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications()) {
-    auto record = application->correspondingApplicationRecord();
-    auto tags = record ? record->appTags() : std::nullopt;
-    if (tags && std::find(tags->begin(), tags->end(), "hidden") != tags->end()) continue;
-    list.push_back({application->applicationIdentifier(), application->localizedName()});
-  }
-  return list;
-}
-
 std::shared_ptr<UIImage> iconImage(const std::string& identifier) {
   return UIImage::_applicationIconImageForBundleIdentifier(identifier, 1, UIScreen::mainScreen()->scale());
+}
+
+// An icon's size in the middle of the screen, where an application without a
+// visible icon opens from and closes into.
+CGRect middleOfScreen(CGRect screen) {
+  return CGRectMake(CGRectGetMidX(screen) - HomeScreenLayout::kIconSize / 2,
+                    CGRectGetMidY(screen) - HomeScreenLayout::kIconSize / 2, HomeScreenLayout::kIconSize,
+                    HomeScreenLayout::kIconSize);
 }
 
 }  // namespace
@@ -78,32 +63,24 @@ std::shared_ptr<HomeScreenIconView> HomeScreenController::makeIcon(const std::st
 
 void HomeScreenController::loadView() {
   UIViewController::loadView();
-  auto self = this->self<HomeScreenController>();
   view()->setBackgroundColor(UIColor::colorWithRed(0.16, 0.14, 0.32, 1));
   HomeScreenLayout layout(view()->bounds(),
                           UIEdgeInsetsMake(UIWindow::kStatusBarHeight, 0, UIWindow::kHomeIndicatorHeight, 0));
-
-  // The dock takes the phone's four where they are installed, else the first ones;
-  // the grid takes the rest.
-  std::vector<Application> grid = visibleApplications(), docked;
-  for (auto& identifier : dockApplications()) {
-    auto found = std::find_if(grid.begin(), grid.end(), [&](auto& a) { return a.identifier == identifier; });
-    if (found == grid.end()) continue;
-    docked.push_back(*found);
-    grid.erase(found);
-  }
-  while (docked.size() < HomeScreenLayout::kDockIcons && !grid.empty()) {
-    docked.push_back(grid.front());
-    grid.erase(grid.begin());
-  }
-
+  HomeScreenPlacement placement =
+      HomeScreenPlacement::place(visibleApplications(), dockApplications(), HomeScreenLayout::kDockIcons);
   icons_.clear();
+  buildPages(layout, placement.grid);
+  buildPageControl(layout, HomeScreenLayout::pageCount(placement.grid.size()));
+  buildDock(layout, placement.dock);
+}
+
+void HomeScreenController::buildPages(const HomeScreenLayout& layout, const std::vector<HomeScreenApplication>& grid) {
   CGRect gridFrame = layout.gridFrame();
   pages_ = alloc<UIScrollView>()->initWithFrame(gridFrame)->self<UIScrollView>();
   pages_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentNever);
   pages_->setPagingEnabled(true);
   pages_->setAlwaysBounceHorizontal(true);
-  pages_->setDelegate(self);
+  pages_->setDelegate(self<HomeScreenController>());
   std::size_t pageCount = HomeScreenLayout::pageCount(grid.size());
   pages_->setContentSize({static_cast<CGFloat>(pageCount) * gridFrame.size.width, gridFrame.size.height});
   view()->addSubview(pages_);
@@ -112,15 +89,19 @@ void HomeScreenController::loadView() {
     icon->setFrame(layout.iconFrame(i));
     pages_->addSubview(icon);
   }
+}
 
+void HomeScreenController::buildPageControl(const HomeScreenLayout& layout, std::size_t pageCount) {
   pageControl_ = alloc<UIPageControl>()->initWithFrame(layout.pageControlFrame());
   pageControl_->setNumberOfPages(static_cast<long>(pageCount));
   pageControl_->setHidesForSinglePage(true);
   pageControl_->setCurrentPageIndicatorTintColor(UIColor::whiteColor());
   pageControl_->setPageIndicatorTintColor(UIColor::colorWithWhite(1, 0.35));
-  pageControl_->addTarget(self, "pageControlChanged:", UIControlEventValueChanged);
+  pageControl_->addTarget(self<HomeScreenController>(), "pageControlChanged:", UIControlEventValueChanged);
   view()->addSubview(pageControl_);
+}
 
+void HomeScreenController::buildDock(const HomeScreenLayout& layout, const std::vector<HomeScreenApplication>& docked) {
   dock_ = alloc<UIView>()->initWithFrame(layout.dockFrame());
   dock_->layer()->setCornerRadius(HomeScreenLayout::kDockCornerRadius);
   dock_->setClipsToBounds(true);
@@ -245,7 +226,7 @@ void HomeScreenController::editShortcuts(const std::string& application) {
     auto home = weak.lock();
     if (!home || home->presentedViewController()) return;
     if (home->extension_) home->extension_->pickerWillOpen(application, true);
-    presentPickerFrom(home, application);
+    Application::presentPickerFrom(home, application);
   });
 }
 
@@ -258,21 +239,14 @@ void HomeScreenController::openApplication(const std::string& identifier, CGRect
   application_ = alloc<OpenedApplicationView>()->initWithApplication(view()->bounds(), identifier,
                                                                     proxy->localizedName(), iconImage(identifier));
   view()->addSubview(application_);
-  if (fromIcon.size.width <= 0 || fromIcon.size.height <= 0) {
-    CGRect screen = view()->bounds();
-    fromIcon = CGRectMake(CGRectGetMidX(screen) - HomeScreenLayout::kIconSize / 2,
-                          CGRectGetMidY(screen) - HomeScreenLayout::kIconSize / 2, HomeScreenLayout::kIconSize,
-                          HomeScreenLayout::kIconSize);
-  }
+  if (fromIcon.size.width <= 0 || fromIcon.size.height <= 0) fromIcon = middleOfScreen(view()->bounds());
   application_->openFrom(fromIcon);
 }
 
 void HomeScreenController::iconTapped(const std::string& identifier) {
   if (menu_ || application_) return;
-  if (identifier == kSettingsIdentifier) {
-    if (settingsLauncher_) settingsLauncher_();
-    return;
-  }
+  // An application that runs in a process of its own comes forward as it is.
+  if (applicationLauncher_ && applicationLauncher_(identifier)) return;
   CGRect from = visibleIconFrame(identifier).value_or(CGRectZero);
   openApplication(identifier, from);
 }
@@ -290,11 +264,7 @@ void HomeScreenController::closeApplication(bool animated) {
     return;
   }
   // Back into its icon where that shows, else into the middle of the screen.
-  CGRect screen = view()->bounds();
-  CGRect target = visibleIconFrame(closing->applicationIdentifier())
-                      .value_or(CGRectMake(CGRectGetMidX(screen) - HomeScreenLayout::kIconSize / 2,
-                                           CGRectGetMidY(screen) - HomeScreenLayout::kIconSize / 2,
-                                           HomeScreenLayout::kIconSize, HomeScreenLayout::kIconSize));
+  CGRect target = visibleIconFrame(closing->applicationIdentifier()).value_or(middleOfScreen(view()->bounds()));
   closing->closeTo(target, nullptr);
 }
 
@@ -308,19 +278,8 @@ void HomeScreenController::goHome() {
 // The picker
 
 void HomeScreenController::presentPicker(const std::string& key) {
-  auto host = self<UIViewController>();
-  while (host->presentedViewController()) host = host->presentedViewController();
   if (extension_) extension_->pickerWillOpen(key, false);
-  presentPickerFrom(host, key);
-}
-
-void HomeScreenController::presentPickerFrom(const std::shared_ptr<UIViewController>& host, const std::string& key) {
-  if (!host) return;
-  // As the extension does: the picker for the list, in a navigation controller.
-  auto selector = alloc<KavroApplicationSelector>()->initWithIdentifier(key);
-  auto navigation = alloc<UINavigationController>()->initWithRootViewController(selector);
-  navigation->navigationBar()->setPrefersLargeTitles(true);
-  host->presentViewController(navigation, true, nullptr);
+  Application::presentPickerFrom(Screen::frontMostController(self<UIViewController>()), key);
 }
 
 }  // namespace kavro::sim

@@ -6,12 +6,15 @@
 // by the application's identifier and which carries the extension's dock of
 // shortcuts (see ShortcutsExtension). A shortcut, or a tap on an icon, opens its
 // application in front of the home screen; the home gesture (goHome) takes it
-// away again. Settings' icon brings the Settings process to the front instead.
+// away again. The icon of an application that runs in a process of its own
+// (Settings) brings that process to the front instead.
 
 #include "platform/uikit/UIPageControl.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UIViewController.h"
 #include "sim/springboard/HomeScreenIconView.h"
+#include "sim/springboard/HomeScreenLayout.h"
+#include "sim/springboard/HomeScreenPlacement.h"
 #include "sim/springboard/OpenedApplicationView.h"
 #include "sim/springboard/QuickActionMenuView.h"
 #include "sim/springboard/ShortcutsExtension.h"
@@ -58,8 +61,11 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   // Opens an application in front of the home screen, zooming from an icon's
   // picture (window coordinates).
   void openApplication(const std::string& identifier, CGRect fromIcon);
-  // What a tap on Settings' icon does: the simulator brings that process forward.
-  void setSettingsLauncher(std::function<void()> launcher) { settingsLauncher_ = std::move(launcher); }
+  // What a tap on an icon asks first: whether the system brings the application
+  // forward in a process of its own (true: nothing opens on the home screen).
+  void setApplicationLauncher(std::function<bool(const std::string&)> launcher) {
+    applicationLauncher_ = std::move(launcher);
+  }
   // The application in front of the home screen, or "".
   std::string frontApplication() const;
   // Takes the application in front away, zooming into its icon when animated.
@@ -68,16 +74,19 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   // else the grid goes back to its first page.
   void goHome();
 
-  // Presents the picker for a list, as the extension does (`open picker`).
+  // Presents the picker for a list, as the extension does (`open picker`), over
+  // whatever is presented on the home screen.
   void presentPicker(const std::string& key);
-  // Presents a picker for `key` inside a navigation controller from `host`.
-  static void presentPickerFrom(const std::shared_ptr<UIViewController>& host, const std::string& key);
 
   void scrollViewDidScroll(const std::shared_ptr<UIScrollView>& scrollView) override;
 
  private:
   void iconTapped(const std::string& identifier);
   void pageControlChanged(const std::shared_ptr<NSObject>& sender);
+  // The views of loadView: the paging grid, its dots, the dock.
+  void buildPages(const HomeScreenLayout& layout, const std::vector<HomeScreenApplication>& grid);
+  void buildPageControl(const HomeScreenLayout& layout, std::size_t pageCount);
+  void buildDock(const HomeScreenLayout& layout, const std::vector<HomeScreenApplication>& docked);
   std::shared_ptr<HomeScreenIconView> makeIcon(const std::string& identifier, const std::string& name,
                                                CGFloat size, bool showsName);
   // Closes the menu, then presents the picker for its application's list; the menu
@@ -93,7 +102,7 @@ class HomeScreenController : public UIViewController, public UIScrollViewDelegat
   std::vector<std::shared_ptr<HomeScreenIconView>> icons_;
   std::shared_ptr<QuickActionMenuView> menu_;
   std::shared_ptr<OpenedApplicationView> application_;
-  std::function<void()> settingsLauncher_;
+  std::function<bool(const std::string&)> applicationLauncher_;
 };
 
 }  // namespace kavro::sim

@@ -68,7 +68,6 @@ CGFloat QuickActionMenuView::platterHeight() const {
 }
 
 void QuickActionMenuView::buildPlatter() {
-  auto self = this->self<QuickActionMenuView>();
   platter_ = alloc<UIView>()->initWithFrame(CGRectMake(0, 0, kWidth, platterHeight()));
   platter_->layer()->setCornerRadius(kCornerRadius);
   platter_->setClipsToBounds(true);
@@ -77,7 +76,12 @@ void QuickActionMenuView::buildPlatter() {
       UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemMaterial));
   material->setFrame(platter_->bounds());
   platter_->addSubview(material);
+  CGFloat y = buildTitle();
+  if (content_.dock) y = buildDock(y);
+  buildActions(y);
+}
 
+CGFloat QuickActionMenuView::buildTitle() {
   auto title = alloc<UILabel>()->initWithFrame(
       CGRectMake(QuickActionMenuButton::kSideInset, 0, kWidth - 2 * QuickActionMenuButton::kSideInset, kTitleHeight));
   title->setText(content_.title);
@@ -86,51 +90,58 @@ void QuickActionMenuView::buildPlatter() {
   title->setNumberOfLines(1);
   platter_->addSubview(title);
   separator(kTitleHeight - kHairline, kHairline, UIColor::separatorColor());
-  CGFloat y = kTitleHeight;
+  return kTitleHeight;
+}
 
-  if (content_.dock) {
-    dock_ = alloc<UIScrollView>()->initWithFrame(CGRectMake(0, y, kWidth, kDockHeight))->self<UIScrollView>();
-    dock_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentNever);
-    platter_->addSubview(dock_);
-    CGFloat top = (kDockHeight - kShortcutSize) / 2;
-    CGFloat x = kDockInset;
-    for (auto& shortcut : *content_.dock) {
-      auto icon = alloc<HomeScreenIconView>()->initWithApplication(shortcut.identifier, shortcut.name, kShortcutSize,
-                                                                  false);
-      icon->setFrame(CGRectMake(x, top, kShortcutSize, kShortcutSize));
-      std::weak_ptr<QuickActionMenuView> weak = self;
-      std::string identifier = shortcut.identifier;
-      icon->setTapHandler([weak, identifier] {
-        if (auto menu = weak.lock(); menu && !menu->hiding_ && menu->tapHandler_) menu->tapHandler_(identifier);
-      });
-      icon->setLongPressHandler([weak, identifier] {
-        if (auto menu = weak.lock(); menu && !menu->hiding_ && menu->longPressHandler_)
-          menu->longPressHandler_(identifier);
-      });
-      dock_->addSubview(icon);
-      shortcuts_.push_back(icon);
-      x += kShortcutSize + kShortcutSpacing;
-    }
-    if (content_.dock->empty()) {
-      addButton_ = UIButton::buttonWithType(UIButtonTypeCustom);
-      addButton_->setFrame(CGRectMake(kDockInset, top, kShortcutSize, kShortcutSize));
-      addButton_->setImage(UIImage::systemImageNamed(kAddSymbol), UIControlStateNormal);
-      addButton_->imageView()->setContentMode(UIViewContentModeScaleAspectFit);
-      addButton_->addTarget(self, "addTapped:", UIControlEventTouchUpInside);
-      dock_->addSubview(addButton_);
-      x += kShortcutSize + kShortcutSpacing;
-    }
-    dock_->setContentSize({std::max(kWidth, x - kShortcutSpacing + kDockInset), kDockHeight});
-    y += kDockHeight;
-    separator(y, kGroupGap, groupGapColor());
-    y += kGroupGap;
+CGFloat QuickActionMenuView::buildDock(CGFloat y) {
+  dock_ = alloc<UIScrollView>()->initWithFrame(CGRectMake(0, y, kWidth, kDockHeight))->self<UIScrollView>();
+  dock_->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentNever);
+  platter_->addSubview(dock_);
+  CGFloat x = kDockInset;
+  for (auto& shortcut : *content_.dock) {
+    addShortcut(shortcut, x);
+    x += kShortcutSize + kShortcutSpacing;
   }
+  if (content_.dock->empty()) {
+    addAddButton(x);
+    x += kShortcutSize + kShortcutSpacing;
+  }
+  dock_->setContentSize({std::max(kWidth, x - kShortcutSpacing + kDockInset), kDockHeight});
+  y += kDockHeight;
+  separator(y, kGroupGap, groupGapColor());
+  return y + kGroupGap;
+}
 
+void QuickActionMenuView::addShortcut(const Shortcut& shortcut, CGFloat x) {
+  auto icon = alloc<HomeScreenIconView>()->initWithApplication(shortcut.identifier, shortcut.name, kShortcutSize, false);
+  icon->setFrame(CGRectMake(x, shortcutTop(), kShortcutSize, kShortcutSize));
+  std::weak_ptr<QuickActionMenuView> weak = self<QuickActionMenuView>();
+  std::string identifier = shortcut.identifier;
+  icon->setTapHandler([weak, identifier] {
+    if (auto menu = weak.lock(); menu && !menu->hiding_ && menu->tapHandler_) menu->tapHandler_(identifier);
+  });
+  icon->setLongPressHandler([weak, identifier] {
+    if (auto menu = weak.lock(); menu && !menu->hiding_ && menu->longPressHandler_) menu->longPressHandler_(identifier);
+  });
+  dock_->addSubview(icon);
+  shortcuts_.push_back(icon);
+}
+
+void QuickActionMenuView::addAddButton(CGFloat x) {
+  addButton_ = UIButton::buttonWithType(UIButtonTypeCustom);
+  addButton_->setFrame(CGRectMake(x, shortcutTop(), kShortcutSize, kShortcutSize));
+  addButton_->setImage(UIImage::systemImageNamed(kAddSymbol), UIControlStateNormal);
+  addButton_->imageView()->setContentMode(UIViewContentModeScaleAspectFit);
+  addButton_->addTarget(self<QuickActionMenuView>(), "addTapped:", UIControlEventTouchUpInside);
+  dock_->addSubview(addButton_);
+}
+
+void QuickActionMenuView::buildActions(CGFloat y) {
   for (std::size_t i = 0; i < content_.actions.size(); ++i) {
     if (i > 0) separator(y - kHairline, kHairline, UIColor::separatorColor());
     auto button = alloc<QuickActionMenuButton>()->initWithTitle(content_.actions[i], kActionSymbol);
     button->setFrame(CGRectMake(0, y, kWidth, QuickActionMenuButton::kHeight));
-    button->addTarget(self, "actionTapped:", UIControlEventTouchUpInside);
+    button->addTarget(self<QuickActionMenuView>(), "actionTapped:", UIControlEventTouchUpInside);
     platter_->addSubview(button);
     actions_.push_back(button);
     y += QuickActionMenuButton::kHeight;

@@ -85,7 +85,16 @@ class QuickActionMenuView : public UIView {
   void scrollShortcutIntoView(const std::string& identifier);
 
  private:
+  // The platter and its rows, top to bottom; each row's builder takes the y it
+  // starts at and gives the y after it.
   void buildPlatter();
+  CGFloat buildTitle();
+  CGFloat buildDock(CGFloat y);
+  void buildActions(CGFloat y);
+  // A shortcut's icon, and the add button, at `x` in the dock.
+  void addShortcut(const Shortcut& shortcut, CGFloat x);
+  void addAddButton(CGFloat x);
+  static constexpr CGFloat shortcutTop() { return (kDockHeight - kShortcutSize) / 2; }
   CGFloat platterHeight() const;
   void placePlatter();
   void backdropTapped(const std::shared_ptr<NSObject>& sender);

@@ -4,9 +4,9 @@
 #include "platform/device/Process.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/mobilecoreservices/LSApplicationProxy.h"
-#include "platform/mobilecoreservices/LSApplicationRecord.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "selector/KavroApplicationSelector.h"
+#include "sim/springboard/HomeScreenPlacement.h"
 #include "store/Preferences.h"
 
 #include <algorithm>
@@ -23,15 +23,6 @@ std::vector<std::string> identifiers(const PlistValue& value) {
     for (const PlistValue& element : *array)
       if (const std::string* identifier = element.asString()) list.push_back(*identifier);
   return list;
-}
-
-// An application a person can see on the home screen: installed, and not tagged
-// hidden.
-bool isVisibleApplication(const LSApplicationProxy& application) {
-  if (!application.isInstalled()) return false;
-  auto record = application.correspondingApplicationRecord();
-  auto tags = record ? record->appTags() : std::nullopt;
-  return !tags || std::find(tags->begin(), tags->end(), "hidden") == tags->end();
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The two cells the "Root" rows name, as the page shows them: how many lines of
 // subtitle each draws, their label colours under the page's tint, the switch row's
-// medium switch, its sound and the row value it keeps.
+// medium switch in the page's accent, its sound and the row value it keeps.
 
 #include "cells/KavroSwitchTableCell.h"
 #include "cells/KavroTableCell.h"
+#include "platform/uikit/UIViewPrivate.h"
 #include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
@@ -42,28 +43,51 @@ class SettingsCellsTest : public RootPageTest {
   }
 };
 
-TEST_F(SettingsCellsTest, SwitchRowsShowTheirSubtitleOnUpToTwoLinesAndAMediumSwitchAtTheirEnd) {
+TEST_F(SettingsCellsTest, SwitchRowsShowTheirTitleOnOneLineAndTheirSubtitleOnUpToTwo) {
   auto cell = shown<KavroSwitchTableCell>(0);
   ASSERT_TRUE(cell);
   EXPECT_EQ(drawn(cell->textLabel()), std::vector<std::string>{"Flag"});
   auto subtitle = drawn(cell->detailTextLabel());
   ASSERT_EQ(subtitle.size(), 2u);
   EXPECT_EQ(subtitle[0].substr(0, 9), "Shows the");
+  EXPECT_TRUE(drawn(shown<KavroSwitchTableCell>(1)->detailTextLabel()).empty());  // a row without subtitle
+}
+
+TEST_F(SettingsCellsTest, SwitchRowLabelsKeepTheLabelColoursUnderThePagesTint) {
+  auto cell = shown<KavroSwitchTableCell>(0);
+  ASSERT_TRUE(cell);
   EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
   EXPECT_TRUE(same(cell->textLabel()->textColor(), UIColor::labelColor()));
   // A tint change (the page tints the window) leaves the label colours alone.
   window->setTintColor(UIColor::redColor());
   EXPECT_TRUE(same(cell->textLabel()->textColor(), UIColor::labelColor()));
   EXPECT_TRUE(same(cell->detailTextLabel()->textColor(), UIColor::secondaryLabelColor()));
-  EXPECT_TRUE(drawn(shown<KavroSwitchTableCell>(1)->detailTextLabel()).empty());  // a row without subtitle
+}
 
+TEST_F(SettingsCellsTest, SwitchRowsShowAMediumSwitchInTheirTrailingHalf) {
+  auto cell = shown<KavroSwitchTableCell>(0);
   auto control = std::dynamic_pointer_cast<KavroSwitch>(cell->control());
   ASSERT_TRUE(control);
-  EXPECT_EQ(control->frame().size, CGSizeMake(40, 30));
+  auto medium = alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeMedium, KavroSwitchStateOff);
+  EXPECT_EQ(control->frame().size, medium->frame().size);
   CGRect row = cell->frameInWindow(), placed = control->frameInWindow();
   EXPECT_GT(CGRectGetMinX(placed), CGRectGetMidX(row));
   EXPECT_LE(CGRectGetMaxX(placed), CGRectGetMaxX(row));
-  EXPECT_TRUE(same(control->thumbOnTintColor(), kavro::style::accentColor()));
+}
+
+TEST_F(SettingsCellsTest, ASwitchRowsThumbShowsThePagesAccentWhileOn) {
+  auto control = std::dynamic_pointer_cast<KavroSwitch>(shown<KavroSwitchTableCell>(0)->control());
+  ASSERT_TRUE(control);
+  auto thumbShows = [&] {
+    return *kavro::platform::uikit::ViewInternals::presentationBackgroundColor(*control->switchThumb(),
+                                                                                UIUserInterfaceStyleLight);
+  };
+  UIColor::RGBA accent = kavro::style::accentColor()->rgba();
+  EXPECT_NE(thumbShows(), accent);
+  tap(control->switchThumb());
+  wait(0.4);
+  ASSERT_TRUE(control->isOn());
+  EXPECT_EQ(thumbShows(), accent);
 }
 
 TEST_F(SettingsCellsTest, PlainRowsShowAsManySubtitleLinesAsTheRowAsksLeftAligned) {

@@ -1,13 +1,16 @@
-// libFuzzer target for the property-list readers and the round trip: any bytes are
-// read without a crash, a hang or undefined behaviour, and whatever is read writes
-// back in the binary format and reads back the same, bit for bit. Text that is not
-// UTF-8 is the one thing the binary writer refuses; repaired, it writes too.
+// libFuzzer target for the property-list readers (binary, XML and old-style text)
+// and the round trips: any bytes are read without a crash, a hang or undefined
+// behaviour, and whatever is read writes back in the binary format and reads back
+// the same, bit for bit. Text that is not UTF-8 is the one thing the binary writer
+// refuses; repaired, it writes too. What was read as old-style text also writes
+// back in that form and reads back the same.
 //
 //   make fuzz [FUZZ_SECONDS=N]   builds this with clang and runs it
 //
 // Inputs that once failed go to tests/fuzz/regressions/, which the unit tests read.
 
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/OldStylePropertyListWriter.h"
 #include "platform/foundation/Utf8Text.h"
 
 #include <bit>
@@ -63,10 +66,17 @@ bool holdsInvalidText(const PlistValue& value) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);
   std::string error;
-  auto value = NSPropertyListSerialization::propertyListWithData(bytes, &error);
+  NSPropertyListFormat format = NSPropertyListFormat::binary;
+  auto value = NSPropertyListSerialization::propertyListWithData(bytes, &error, &format);
   if (!value) {
     if (error.empty()) failure("a refusal without a reason", "");
     return 0;
+  }
+  if (format == NSPropertyListFormat::openStep && !holdsInvalidText(*value)) {
+    const std::string text = kavro::platform::foundation::OldStylePropertyListWriter::write(*value);
+    auto again = NSPropertyListSerialization::propertyListWithData({text.begin(), text.end()}, &error);
+    if (!again) failure("old-style text that was written could not be read back", error);
+    if (!same(*again, *value)) failure("old-style text that was written read back different", "");
   }
   auto written = NSPropertyListSerialization::dataWithPropertyList(*value, NSPropertyListFormat::binary, &error);
   if (!written) {

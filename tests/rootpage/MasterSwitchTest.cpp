@@ -1,9 +1,10 @@
 // The master switch and the stored `enabled`: taps, drags, stray control events and
 // reappearances leave the store equal to what the switch shows; showing the stored
-// value writes nothing.
+// value writes nothing; on, its thumb shows the page's accent.
 
 #include "platform/uikit/UIViewPrivate.h"
 #include "store/Preferences.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,21 @@ TEST_F(MasterSwitchTest, ReappearanceShowsTheStoredValueWithoutAnimationOrWrite)
     expectShownAndStored(value);
     EXPECT_EQ(std::filesystem::last_write_time(file), written);
   }
+}
+
+TEST_F(MasterSwitchTest, TheThumbShowsThePagesAccentWhileOnAndAnotherColourWhileOff) {
+  auto shown = [&] {
+    return *kavro::platform::uikit::ViewInternals::presentationBackgroundColor(*control->switchThumb(),
+                                                                                UIUserInterfaceStyleLight);
+  };
+  UIColor::RGBA accent = kavro::style::accentColor()->rgba();
+  EXPECT_NE(shown(), accent);
+  finger->tap(centreOf(control->switchThumb()));
+  wait(0.4);
+  EXPECT_EQ(shown(), accent);
+  finger->tap(trackEnd(false));
+  wait(0.4);
+  EXPECT_NE(shown(), accent);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
-// The page once its view shows: the header picture and the switch under it, the
-// section headers and footers, the window tint, and the first-run guide.
+// The page once its view shows, one behaviour a test: the header picture and the
+// switch under it, the section headers and footers, the window's accent tint, and
+// the first-run guide.
 
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UILabel.h"
 #include "store/Preferences.h"
+#include "style/Style.h"
 #include "tests/rootpage/RootPageHarness.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +15,16 @@ namespace {
 
 using RootPageHeaderTest = RootPageTest;
 
-TEST_F(RootPageHeaderTest, HeaderFollowsTheAppearanceHoldsTheSwitchAndTintsTheWindow) {
-  store(true, "enabled");
-  auto tinted = [&] { return window->tintColor()->hexString(UIUserInterfaceStyleLight) == "#6B63C2FF"; };
-  EXPECT_FALSE(tinted());
-  openPage();
-  EXPECT_TRUE(tinted());
-  auto picture = [&] { return page->headerImageView()->image()->fileName(); };
+class RootPageShownTest : public RootPageTest {
+ protected:
+  RootPageShownTest() {
+    store(true, "enabled");
+    openPage();
+  }
+  std::string picture() { return page->headerImageView()->image()->fileName(); }
+};
+
+TEST_F(RootPageShownTest, TheHeaderPictureFollowsTheAppearanceWithoutReloadingTheRows) {
   EXPECT_EQ(picture(), "constellation-light.png");
   auto cell = page->table()->cellForRowAtIndexPath({0, 0});
   cell->textLabel()->setText("marked");  // a reload would give the row its title back
@@ -28,7 +33,9 @@ TEST_F(RootPageHeaderTest, HeaderFollowsTheAppearanceHoldsTheSwitchAndTintsTheWi
   device().setAppearance(kavro::platform::Appearance::light);
   EXPECT_EQ(picture(), "constellation-light.png");
   EXPECT_EQ(cell->textLabel()->text(), "marked");
+}
 
+TEST_F(RootPageShownTest, TheSwitchStandsUnderThePictureAndItsBottomPlacementGivesWay) {
   // The switch's top 20 under the picture and its bottom at the header's bottom
   // cannot both hold in 250 points: the bottom gives way.
   auto header = page->headerView();
@@ -38,18 +45,30 @@ TEST_F(RootPageHeaderTest, HeaderFollowsTheAppearanceHoldsTheSwitchAndTintsTheWi
   EXPECT_EQ(page->enableSwitch()->frame(), CGRectMake(width / 2 - 25, 190, 50, 40));
   std::vector<NSLayoutAttribute> broken;
   for (auto& constraint : header->constraints())
-    if (constraint->isBroken() && constraint->firstItem() == page->enableSwitch()) broken.push_back(constraint->firstAttribute());
+    if (constraint->isBroken() && constraint->firstItem() == page->enableSwitch())
+      broken.push_back(constraint->firstAttribute());
   EXPECT_EQ(broken, std::vector{NSLayoutAttributeBottom});
+}
+
+TEST_F(RootPageShownTest, AHeaderTheTableLostComesBackWithTheNextRow) {
+  auto header = page->headerView();
   page->table()->setTableHeaderView(nullptr);
   page->cellForRowAtIndexPath(page->table(), {1, 0});
   EXPECT_EQ(page->table()->tableHeaderView(), header);
+}
 
+TEST_F(RootPageTest, TheWindowTakesThePagesAccentWhileThePageIsShown) {
+  store(true, "enabled");
+  auto tintedWithAccent = [&] { return UIColorEqual(window->tintColor(), kavro::style::accentColor()); };
+  EXPECT_FALSE(tintedWithAccent());
+  openPage();
+  EXPECT_TRUE(tintedWithAccent());
   navigation->pushViewController(alloc<UIViewController>()->init(), true);
   wait(1);
-  EXPECT_FALSE(tinted());
+  EXPECT_FALSE(tintedWithAccent());
   navigation->popViewControllerAnimated(true);
   wait(1);
-  EXPECT_TRUE(tinted());
+  EXPECT_TRUE(tintedWithAccent());
 }
 
 TEST_F(RootPageHeaderTest, SectionHeadersAndFootersForOneTwoAndThreeGroups) {

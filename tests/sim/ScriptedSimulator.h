@@ -3,7 +3,7 @@
 // simulator as its front ends do.
 #pragma once
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/script/ScriptRunner.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -38,7 +38,7 @@ class ScriptedSimulatorTest : public ::testing::Test {
   void wait(double seconds) { simulator.device().advance(seconds); }
 
   TemporaryFolder folder;
-  sim::Simulator simulator;
+  sim::Phone simulator;
   std::ostringstream out, err;
 };
 

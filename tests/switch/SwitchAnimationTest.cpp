@@ -164,55 +164,63 @@ TEST_F(SwitchAnimationTest, EnablingAnUnrefreshedSwitchReplacesTheConstructionGr
   EXPECT_TRUE(UIColorEqual(loose->track()->backgroundColor(), loose->trackOffTintColor()));
 }
 
-TEST_F(SwitchAnimationTest, RefreshRepaintsPutsAnOffThumbBackAndAppliesTheBounceFlag) {
+// The refresh: what the switch does when it moves to or from a parent view.
+using SwitchRefreshTest = SwitchTest;
+
+TEST_F(SwitchRefreshTest, ColoursSetAfterConstructionShowOnlyAtTheRefresh) {
   place(KavroSwitchSizeLarge, KavroSwitchStateOff);
-  // Colours set after construction show only at the refresh.
   switchControl->setThumbOffTintColor(UIColor::redColor());
   EXPECT_FALSE(UIColorEqual(switchControl->switchThumb()->backgroundColor(), UIColor::redColor()));
+  switchControl->removeFromSuperview();
+  EXPECT_TRUE(UIColorEqual(switchControl->switchThumb()->backgroundColor(), UIColor::redColor()));
+}
 
-  // An off switch whose thumb stands elsewhere gets it back at 0.
+TEST_F(SwitchRefreshTest, PutsTheThumbOfAnOffSwitchBackAtItsEnd) {
+  place(KavroSwitchSizeLarge, KavroSwitchStateOff);
   finger->down(thumbCenter());
   finger->move(12, 0);
   EXPECT_EQ(thumbX(), 12);
   switchControl->removeFromSuperview();
   EXPECT_EQ(thumbX(), 0);
-  EXPECT_TRUE(UIColorEqual(switchControl->switchThumb()->backgroundColor(), UIColor::redColor()));
   finger->cancel();
   window->addSubview(switchControl);
   wait(0.4);
   EXPECT_EQ(thumbX(), 0);
   EXPECT_EQ(valueChanged->count(), 0u);
+}
 
-  // The flag alone paints on colours at the refresh, without moving the thumb.
+TEST_F(SwitchRefreshTest, TheOnFlagAlonePaintsOnColoursWithoutMovingTheThumb) {
+  place(KavroSwitchSizeLarge, KavroSwitchStateOff);
   switchControl->setIsOn(true);
   switchControl->removeFromSuperview();
   EXPECT_EQ(thumbX(), 0);
-  EXPECT_TRUE(UIColorEqual(switchControl->track()->backgroundColor(),
-                           switchControl->trackOnTintColor()));
-  switchControl->setIsOn(false);
-  window->addSubview(switchControl);
+  EXPECT_TRUE(UIColorEqual(switchControl->track()->backgroundColor(), switchControl->trackOnTintColor()));
+}
 
-  // Turning bounce off does nothing until the next refresh.
+TEST_F(SwitchRefreshTest, TurningBounceOffTakesEffectAtTheNextRefreshAndBothStagesStillRun) {
+  place(KavroSwitchSizeLarge, KavroSwitchStateOff);
   switchControl->setIsBounceEnabled(false);
   switchControl->setOn(true, true);
-  EXPECT_EQ(thumbX(), 22);
+  EXPECT_EQ(thumbX(), 22);  // still bouncing past the end
   wait(0.4);
   switchControl->removeFromSuperview();
   window->addSubview(switchControl);
   switchControl->setOn(false, true);
   markStart();
-  EXPECT_EQ(thumbX(), 0);
+  EXPECT_EQ(thumbX(), 0);  // no bounce now
   // Both stages still run: touches stay blocked for the whole change.
   waitUntil(0.35 + kJustBefore);
   EXPECT_FALSE(switchControl->isUserInteractionEnabled());
   waitUntil(0.35 + kJustAfter);
   EXPECT_TRUE(switchControl->isUserInteractionEnabled());
+}
 
-  // A disabled switch is refreshed in the disabled pair.
+TEST_F(SwitchRefreshTest, ADisabledSwitchIsRefreshedInTheDisabledColours) {
+  place(KavroSwitchSizeLarge, KavroSwitchStateOn);
   switchControl->setIsEnabled(false);
   switchControl->removeFromSuperview();
-  EXPECT_TRUE(UIColorEqual(switchControl->switchThumb()->backgroundColor(),
-                           switchControl->thumbDisabledTintColor()));
+  EXPECT_TRUE(UIColorEqual(switchControl->switchThumb()->backgroundColor(), switchControl->thumbDisabledTintColor()));
+  EXPECT_TRUE(UIColorEqual(switchControl->track()->backgroundColor(), switchControl->trackDisabledTintColor()));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // What a person sees of a switch at each size: a pill-shaped track across the whole
 // switch with a round thumb above it, resting at the track's left end when off and
-// its right end when on, moved there by a tap; and the colours it shows before and
-// after it is first placed in a view.
+// its right end when on, moved there by a tap; and the colours it shows: before and
+// after it is first placed in a view, on, off and disabled, in either palette and
+// appearance.
 
 #include "tests/switch/SwitchHarness.h"
 
@@ -83,7 +84,7 @@ TEST_F(SwitchLookTest, AnUnknownSizeLooksLikeAMediumSwitchWithAThinnerTrackAndSm
   }
 }
 
-TEST_F(SwitchLookTest, BeforeItIsPlacedASwitchShowsItsStateOnAGreyTrackInTheDefaultColours) {
+TEST_F(SwitchLookTest, BeforeItIsPlacedASwitchShowsItsStateOnAGreyTrack) {
   // Any state code but "on" means off.
   for (std::int32_t state : {std::int32_t{KavroSwitchStateOff}, 2, -1}) {
     auto off = alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeSmall, state);
@@ -91,17 +92,92 @@ TEST_F(SwitchLookTest, BeforeItIsPlacedASwitchShowsItsStateOnAGreyTrackInTheDefa
     EXPECT_TRUE(UIColorEqual(off->switchThumb()->backgroundColor(), off->thumbOffTintColor()));
     EXPECT_TRUE(UIColorEqual(off->track()->backgroundColor(), UIColor::grayColor()));
   }
-  // init() is an on, medium switch whose palette is the styled one, but its thumb
-  // keeps the default palette's blue until it is first placed in a view.
+}
+
+// The colours a switch draws now, as a renderer resolves them for an appearance.
+struct ShownColours {
+  UIColor::RGBA thumb, track;
+  friend bool operator==(const ShownColours&, const ShownColours&) = default;
+};
+
+ShownColours shownColours(const KavroSwitch& control, UIUserInterfaceStyle style) {
+  using kavro::platform::uikit::ViewInternals;
+  return {ViewInternals::presentationBackgroundColor(*control.switchThumb(), style).value_or(UIColor::RGBA{}),
+          ViewInternals::presentationBackgroundColor(*control.track(), style).value_or(UIColor::RGBA{})};
+}
+
+class SwitchColoursTest : public SwitchTest {
+ protected:
+  // The colours of the placed switch off, on and disabled, in an appearance.
+  struct States {
+    ShownColours off, on, disabled;
+  };
+  States statesOf(bool styled, UIUserInterfaceStyle style) {
+    place(KavroSwitchSizeMedium, KavroSwitchStateOff);
+    if (styled) restyle();
+    States states;
+    states.off = shownColours(*switchControl, style);
+    finger->tap(thumbCenter());
+    wait(0.4);
+    states.on = shownColours(*switchControl, style);
+    switchControl->setEnabled(false);
+    wait(0.4);
+    states.disabled = shownColours(*switchControl, style);
+    switchControl->removeFromSuperview();
+    return states;
+  }
+  // The placed switch with the styled palette, shown afresh.
+  void restyle() {
+    switchControl->removeFromSuperview();
+    switchControl = alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeMedium, 0, KavroSwitchStateOff);
+    CGRect frame = switchControl->frame();
+    frame.origin = CGPointMake(100, 200);
+    switchControl->setFrame(frame);
+    window->addSubview(switchControl);
+  }
+};
+
+TEST_F(SwitchColoursTest, OnOffAndDisabledEachShowTheirOwnThumbColourInEitherPaletteAndAppearance) {
+  for (bool styled : {false, true}) {
+    for (UIUserInterfaceStyle style : {UIUserInterfaceStyleLight, UIUserInterfaceStyleDark}) {
+      SCOPED_TRACE(testing::Message() << (styled ? "styled" : "default") << " palette, appearance " << style);
+      States states = statesOf(styled, style);
+      EXPECT_NE(states.on.thumb, states.off.thumb);
+      EXPECT_NE(states.on.track, states.off.track);
+      EXPECT_NE(states.disabled.thumb, states.on.thumb);
+      EXPECT_NE(states.disabled.thumb, states.off.thumb);
+    }
+  }
+}
+
+TEST_F(SwitchColoursTest, TheDefaultPaletteLooksAlikeInDarkAppearanceWhileTheStyledOffColoursDarken) {
+  States plainLight = statesOf(false, UIUserInterfaceStyleLight);
+  States plainDark = statesOf(false, UIUserInterfaceStyleDark);
+  EXPECT_EQ(plainLight.off, plainDark.off);
+  EXPECT_EQ(plainLight.on, plainDark.on);
+  States styledLight = statesOf(true, UIUserInterfaceStyleLight);
+  States styledDark = statesOf(true, UIUserInterfaceStyleDark);
+  EXPECT_NE(styledLight.off.thumb, styledDark.off.thumb);
+  EXPECT_LT(styledDark.off.thumb.red, styledLight.off.thumb.red);
+  // Its on colours are its own, the same in either appearance.
+  EXPECT_EQ(styledLight.on, styledDark.on);
+  EXPECT_NE(styledLight.on.thumb, plainLight.on.thumb);
+}
+
+TEST_F(SwitchColoursTest, AStyledSwitchShowsTheDefaultOnThumbUntilItIsFirstPlaced) {
+  // init() is an on, medium switch whose palette is the styled one.
   auto styled = alloc<KavroSwitch>()->init();
   ASSERT_TRUE(styled);
   EXPECT_TRUE(styled->isOn());
-  EXPECT_EQ(styled->frame().size, alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeMedium, 0)->frame().size);
-  const UIColor::RGBA defaultBlue{52 / 255.0, 109 / 255.0, 241 / 255.0, 1.0};
-  EXPECT_EQ(styled->switchThumb()->backgroundColor()->rgba(), defaultBlue);
+  auto medium = alloc<KavroSwitch>()->initWithSize(KavroSwitchSizeMedium, KavroSwitchStateOn);
+  EXPECT_EQ(styled->frame().size, medium->frame().size);
+  UIColor::RGBA defaultOn = medium->thumbOnTintColor()->rgba();
+  EXPECT_EQ(shownColours(*styled, UIUserInterfaceStyleLight).thumb, defaultOn);
   window->addSubview(styled);
-  EXPECT_EQ(styled->switchThumb()->backgroundColor()->rgba(), (UIColor::RGBA{0.2, 0.6, 0.86, 1.0}));
-  EXPECT_TRUE(UIColorEqual(styled->track()->backgroundColor(), styled->trackOnTintColor()));
+  ShownColours placed = shownColours(*styled, UIUserInterfaceStyleLight);
+  EXPECT_NE(placed.thumb, defaultOn);
+  EXPECT_EQ(placed.thumb, styled->thumbOnTintColor()->rgba());
+  EXPECT_EQ(placed.track, styled->trackOnTintColor()->rgba());
 }
 
 }  // namespace

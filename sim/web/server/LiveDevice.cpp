@@ -4,6 +4,7 @@
 #include "sim/core/Dump.h"
 #include "sim/core/Simulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 
@@ -38,13 +39,22 @@ Readings& LiveDevice::readings() { return simulator_.readings(); }
 
 void LiveDevice::catchUp() {
   double now = clock_();
-  if (now <= lastClock_) return;
-  double elapsed = now - lastClock_;
+  double elapsed = std::max(0.0, now - lastClock_) + behind_;
+  if (elapsed <= 0) return;
   // Moved first: work that throws is not run again at every later call.
-  lastClock_ = now;
+  lastClock_ = std::max(lastClock_, now);
+  behind_ = 0;
   kavro::platform::Device& device = simulator_.device();
-  if (nextFireTime(device) <= device.now() + elapsed) ++changes_;
-  device.advance(elapsed);
+  double target = device.now() + elapsed;
+  if (nextFireTime(device) <= target) ++changes_;
+  try {
+    device.advance(elapsed);
+  } catch (...) {
+    // The device stopped at the work that threw: the rest of the way, and the
+    // work due on it, is made up at the next call.
+    behind_ = std::max(0.0, target - device.now());
+    throw;
+  }
 }
 
 bool LiveDevice::isAnimating() const {

@@ -37,7 +37,10 @@ class LiveDevice {
   Input& input();
   Readings& readings();
 
-  // Runs what has fallen due on the device since the last call.
+  // Runs what has fallen due on the device since the last call, and brings its
+  // clock up to the real time. Work that throws is not run again: the exception
+  // comes out of this call, and the next call goes on from there (a clock that
+  // goes back is not followed).
   void catchUp();
   // An input (or any change made from outside) was applied.
   void inputApplied() { ++changes_; }
@@ -69,6 +72,8 @@ class LiveDevice {
   Simulator& simulator_;
   Clock clock_;
   double lastClock_ = 0;
+  // Device time still to make up after work threw.
+  double behind_ = 0;
   std::uint64_t changes_ = 0;
 
   // The latest frame, and what it was made from.

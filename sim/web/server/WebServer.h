@@ -4,7 +4,9 @@
 // the stored values and the device's events to each connected page, and takes
 // the person's touches, typing and commands. It is a thin shell over the
 // simulator's input and readings: it checks each request, calls the layer, and
-// answers. Routes and messages are documented in docs/simulator.md.
+// answers. Routes and messages are documented in docs/simulator.md; the routes
+// are HttpRoutes, the inputs InputTable, what the pages are sent PageUpdates, and
+// the connections HttpSession and LiveSession.
 //
 // One thread serves everything (an event loop with no thread per connection), and
 // the device lives on that thread: its clock follows real time on a timer of the
@@ -32,7 +34,8 @@ class LiveDevice;
 class WebServer {
  public:
   struct Options {
-    // The folder with index.html, app.js and style.css.
+    // The page's folder: its files are served by their paths, index.html at "/"
+    // (PageFolder.h).
     std::filesystem::path webRoot = defaultWebRoot();
     // Whether a timer moves the device's clock with real time, and paces frames.
     bool ticker = true;

@@ -30,35 +30,51 @@ std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Only reads the sample: the device is pointed at the folder in the source tree.
-TEST(SampleDeviceApplicationsTest, ListsEveryReadableApplicationWithNamesTagsAndIcons) {
-  kavro::platform::Device device(kSampleDevice);
-  kavro::platform::ProcessScope inSettings(device.launch("settings", "com.apple.Preferences"));
-  kavro::platform::mobilecoreservices::registerApplicationIcons();
+// The sample's applications as the workspace lists them. Only reads the sample: the
+// device is pointed at the folder in the source tree.
+class SampleDeviceApplicationsTest : public testing::Test {
+ protected:
+  SampleDeviceApplicationsTest()
+      : device(kSampleDevice), inSettings(device.launch("settings", "com.apple.Preferences")) {
+    kavro::platform::mobilecoreservices::registerApplicationIcons();
+    testing::internal::CaptureStderr();
+    applications = LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();
+    report = testing::internal::GetCapturedStderr();
+    for (const auto& proxy : applications) byIdentifier.emplace(proxy->applicationIdentifier(), proxy);
+  }
+  kavro::platform::Device device;
+  kavro::platform::ProcessScope inSettings;
+  std::vector<std::shared_ptr<LSApplicationProxy>> applications;
+  std::string report;  // what the enumeration said on standard error
+  std::map<std::string, std::shared_ptr<LSApplicationProxy>> byIdentifier;
+};
 
-  testing::internal::CaptureStderr();
-  auto applications = LSApplicationWorkspace::defaultWorkspace()->allInstalledApplications();
-  std::string report = testing::internal::GetCapturedStderr();
-
+TEST_F(SampleDeviceApplicationsTest, ListsEveryReadableBundleOnceAndNamesTheTwoBrokenOnes) {
   EXPECT_EQ(applications.size(), 65u) << "67 bundles less Broken and Nameless";
+  EXPECT_EQ(byIdentifier.size(), applications.size()) << "an identifier is listed twice";
   EXPECT_NE(report.find("/Applications/Broken.app"), std::string::npos) << report;
   EXPECT_NE(report.find("/Nameless.app"), std::string::npos) << report;
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2) << report;
+}
 
-  std::map<std::string, std::shared_ptr<LSApplicationProxy>> byIdentifier;
+TEST_F(SampleDeviceApplicationsTest, SystemApplicationsComeFirst) {
+  auto firstUser = std::find_if(applications.begin(), applications.end(), [](auto& proxy) {
+    return proxy->bundlePath().rfind("/Applications/", 0) != 0;
+  });
+  ASSERT_NE(firstUser, applications.begin()) << "no system application";
+  for (auto it = firstUser; it != applications.end(); ++it)
+    EXPECT_NE((*it)->bundlePath().rfind("/Applications/", 0), 0u) << (*it)->applicationIdentifier();
+}
+
+TEST_F(SampleDeviceApplicationsTest, NamesAndTagsAreTheOnesTheBundlesDeclare) {
   std::multiset<std::string> visibleNames;
-  std::size_t hidden = 0, systemApps = 0;
+  std::size_t hidden = 0;
   for (const auto& proxy : applications) {
-    EXPECT_TRUE(byIdentifier.emplace(proxy->applicationIdentifier(), proxy).second);
     EXPECT_TRUE(proxy->hasLocalizedName()) << proxy->applicationIdentifier();
     if (hasTag(proxy, "hidden"))
       ++hidden;
     else
       visibleNames.insert(proxy->localizedName());
-    if (proxy->bundlePath().rfind("/Applications/", 0) == 0) {
-      EXPECT_EQ(systemApps, static_cast<std::size_t>(&proxy - &applications[0])) << "system applications come first";
-      ++systemApps;
-    }
   }
   EXPECT_EQ(hidden, 4u);
   EXPECT_EQ(visibleNames.count("Notes"), 2u);
@@ -69,8 +85,9 @@ TEST(SampleDeviceApplicationsTest, ListsEveryReadableApplicationWithNamesTagsAnd
   for (const char* excluded : {"com.apple.sidecar", "com.apple.appleseed.FeedbackAssistant", "com.apple.PosterBoard",
                                "com.apple.webapp", "com.apple.dt.XcodePreviews"})
     EXPECT_TRUE(byIdentifier.count(excluded)) << excluded;
+}
 
-  // Every declared icon is found as its file; the others get placeholders.
+TEST_F(SampleDeviceApplicationsTest, EveryDeclaredIconIsItsFileAndTheOthersGetPlaceholders) {
   std::size_t fromFiles = 0;
   for (const auto& proxy : applications) {
     auto icon = UIImage::_applicationIconImageForBundleIdentifier(proxy->applicationIdentifier(), 1, 3);

@@ -1,35 +1,159 @@
+// The system symbol catalogue: artwork for every symbol name the code asks for
+// (found in the sources of the platform, the bundle and the simulator and in the
+// bundle's Root.plist, not kept by hand), and artwork that parses, keeps to its box
+// and fills alike under both fill rules.
+
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/uikit/SymbolPathFlattening.h"
+#include "platform/uikit/SystemSymbolCatalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
-
-#include "platform/uikit/SymbolPathFlattening.h"
-#include "platform/uikit/SystemSymbolCatalogue.h"
+#include <string>
+#include <vector>
 
 namespace kavro::platform::uikit {
 namespace {
 
-// Every symbol the bundle and its pages ask for.
-const char* const kSymbolsInUse[] = {"checkmark.circle.fill",
-                                     "info.circle.fill",
-                                     "hand.point.up.fill",
-                                     "plus.circle.fill",
-                                     "minus.circle.fill",
-                                     "arrow.up.and.down.circle.fill",
-                                     "arrow.left.circle.fill",
-                                     "arrow.triangle.2.circlepath.circle.fill",
-                                     "xmark.circle.fill",
-                                     "hand.tap.fill",
-                                     "square.grid.2x2.fill",
-                                     "trash.fill",
-                                     "sparkles",
-                                     "chevron.right",
-                                     "chevron.left",
-                                     "magnifyingglass",
-                                     "xmark.circle",
-                                     "line.3.horizontal"};
+namespace fs = std::filesystem;
+
+// Where a name was found: "file:line".
+using SymbolUses = std::map<std::string, std::vector<std::string>>;
+
+// The string literals of a line of code, its comments left out ("//" to the end of
+// the line, "/* */" carried across lines by `inComment`). Single quotes open a
+// string in JavaScript; in C++ they hold a character (or separate digits).
+std::vector<std::string> stringLiterals(const std::string& line, bool javascript, bool& inComment) {
+  std::vector<std::string> literals;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (inComment) {
+      if (line.compare(i, 2, "*/") == 0) inComment = false, ++i;
+      continue;
+    }
+    if (line.compare(i, 2, "//") == 0) break;
+    if (line.compare(i, 2, "/*") == 0) {
+      inComment = true;
+      ++i;
+      continue;
+    }
+    char quote = line[i];
+    if (quote != '"' && quote != '\'') continue;
+    if (quote == '\'' && !javascript && i > 0 && std::isalnum(static_cast<unsigned char>(line[i - 1]))) continue;
+    std::string text;
+    for (++i; i < line.size() && line[i] != quote; ++i) {
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      text += line[i];
+    }
+    if (quote == '"' || javascript) literals.push_back(text);
+  }
+  return literals;
+}
+
+// Whether a literal names a symbol: lower-case words and digits joined by dots,
+// and either asked for as one on its line (the argument of systemImageNamed, of a
+// symbol bar button or of the page's symbolPath, or after "symbol… =") or dotted
+// (tables of symbols) without being an application identifier or a file name.
+bool namesSymbol(const std::string& literal, const std::string& line) {
+  static const std::regex shape("[a-z][a-z0-9]*(\\.[a-z0-9]+)*");
+  static const std::regex notSymbol("com\\..*|.*\\.(png|plist|css|js|html|json|app|bundle|ksim)");
+  if (!std::regex_match(literal, shape)) return false;
+  if (literal.find('.') != std::string::npos) return !std::regex_match(literal, notSymbol);
+  static const std::regex request(
+      "(systemImageNamed|symbolBarButtonItem|symbolPath)\\(\\s*[\"']([a-z0-9.]+)[\"']|[Ss]ymbol\\w*\\s*=[^=].*");
+  for (std::sregex_iterator it(line.begin(), line.end(), request), end; it != end; ++it) {
+    if ((*it)[2].matched ? (*it)[2].str() == literal
+                         : it->str().find("\"" + literal + "\"") != std::string::npos ||
+                               it->str().find("'" + literal + "'") != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+void collectFromSource(const fs::path& file, const fs::path& root, SymbolUses& uses) {
+  std::ifstream in(file);
+  bool javascript = file.extension() == ".js" || file.extension() == ".html";
+  bool inComment = false;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number)
+    for (const std::string& literal : stringLiterals(line, javascript, inComment))
+      if (namesSymbol(literal, line))
+        uses[literal].push_back(fs::relative(file, root).string() + ":" + std::to_string(number));
+}
+
+// Every "iconImageSystem" → "name" of a specifier list, at any depth.
+void collectFromPropertyList(const PlistValue& value, const std::string& where, SymbolUses& uses) {
+  if (auto* array = value.asArray())
+    for (const PlistValue& item : *array) collectFromPropertyList(item, where, uses);
+  auto* dictionary = value.asDictionary();
+  if (!dictionary) return;
+  for (const auto& [key, item] : *dictionary) {
+    if (key == "iconImageSystem")
+      if (auto* icon = item.asDictionary(); icon && icon->count("name") && icon->at("name").asString())
+        uses[*icon->at("name").asString()].push_back(where);
+    collectFromPropertyList(item, where, uses);
+  }
+}
+
+SymbolUses symbolNamesTheCodeAsksFor() {
+  fs::path root(KAVRO_SOURCE_DIR);
+  SymbolUses uses;
+  for (const char* folder : {"platform", "store", "style", "switch", "cells", "selector", "rootpage", "sim"}) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+      const fs::path& file = entry.path();
+      std::string extension = file.extension().string();
+      bool source = extension == ".cpp" || extension == ".h" || extension == ".js" || extension == ".html";
+      // The catalogue itself, and the sample device's data, ask for nothing.
+      if (!entry.is_regular_file() || !source || file.filename() == "SystemSymbolCatalogue.cpp") continue;
+      if (fs::relative(file, root).string().starts_with("sim/sample-device")) continue;
+      collectFromSource(file, root, uses);
+    }
+  }
+  auto specifiers = NSPropertyListSerialization::propertyListWithContentsOfFile(root / "resources" / "Root.plist");
+  EXPECT_TRUE(specifiers) << "resources/Root.plist cannot be read";
+  if (specifiers) collectFromPropertyList(*specifiers, "resources/Root.plist", uses);
+  return uses;
+}
+
+bool foundIn(const SymbolUses& uses, const std::string& prefix) {
+  for (const auto& [name, places] : uses)
+    for (const std::string& place : places)
+      if (place.starts_with(prefix)) return true;
+  return false;
+}
+
+TEST(SystemSymbolCatalogueTest, HasArtworkForEverySymbolTheCodeAsksFor) {
+  SymbolUses uses = symbolNamesTheCodeAsksFor();
+  // The search reaches every kind of source that names symbols.
+  for (const char* kind : {"resources/Root.plist", "rootpage/", "selector/", "platform/", "sim/springboard/"})
+    EXPECT_TRUE(foundIn(uses, kind)) << "no symbol name found in " << kind << ": is the search still right?";
+  for (const auto& [name, places] : uses) {
+    const SymbolArtwork* artwork = systemSymbolArtwork(name);
+    std::string where;
+    for (const std::string& place : places) where += " " + place;
+    EXPECT_NE(artwork, nullptr) << "\"" << name << "\" has no artwork; asked for at" << where;
+    if (artwork) {
+      EXPECT_EQ(artwork->name, name);
+    }
+  }
+}
+
+TEST(SystemSymbolCatalogueTest, NamesAreListedOnceAndMatchedExactly) {
+  std::vector<std::string> names = systemSymbolNames();
+  std::set<std::string> unique(names.begin(), names.end());
+  EXPECT_EQ(unique.size(), names.size()) << "a name is listed twice";
+  for (const std::string& name : names) EXPECT_NE(systemSymbolArtwork(name), nullptr) << name;
+  EXPECT_EQ(systemSymbolArtwork("no.such.symbol"), nullptr);
+  EXPECT_EQ(systemSymbolArtwork(""), nullptr);
+  EXPECT_EQ(systemSymbolArtwork("Trash.fill"), nullptr) << "names are case-sensitive";
+  EXPECT_EQ(systemSymbolArtwork("trash.fill "), nullptr);
+}
 
 // Winding number of the contours around (x, y), and how many edges a ray to the
 // right crosses: the non-zero and the even-odd rule side by side.
@@ -48,31 +172,6 @@ std::pair<int, int> windingAndCrossings(const std::vector<SymbolContour>& contou
     }
   }
   return {winding, crossings};
-}
-
-double area(const SymbolContour& contour) {
-  double sum = 0;
-  for (std::size_t i = 0; i < contour.size(); ++i) {
-    const SymbolPoint& a = contour[i];
-    const SymbolPoint& b = contour[(i + 1) % contour.size()];
-    sum += a.x * b.y - b.x * a.y;
-  }
-  return sum / 2;
-}
-
-TEST(SystemSymbolCatalogueTest, KnowsEverySymbolInUseAndNothingElse) {
-  std::vector<std::string> names = systemSymbolNames();
-  std::set<std::string> unique(names.begin(), names.end());
-  EXPECT_EQ(unique.size(), names.size()) << "a name is listed twice";
-  for (const char* name : kSymbolsInUse) {
-    const SymbolArtwork* artwork = systemSymbolArtwork(name);
-    ASSERT_NE(artwork, nullptr) << name;
-    EXPECT_EQ(artwork->name, name);
-    EXPECT_TRUE(unique.count(name)) << name << " has artwork but is not listed";
-  }
-  EXPECT_EQ(systemSymbolArtwork("no.such.symbol"), nullptr);
-  EXPECT_EQ(systemSymbolArtwork(""), nullptr);
-  EXPECT_EQ(systemSymbolArtwork("Trash.fill"), nullptr) << "names are case-sensitive";
 }
 
 // The drawing keeps to the symbol's own box inside the centred square, and the two
@@ -113,42 +212,6 @@ TEST(SystemSymbolCatalogueTest, ArtworkParsesStaysInItsBoxAndFillsAlikeUnderBoth
     }
     EXPECT_EQ(disagreements, 0);
     EXPECT_GT(inked, 400) << "the symbol draws next to nothing";
-  }
-}
-
-TEST(SystemSymbolCatalogueTest, FlattensEveryPathCommand) {
-  // Lines, relative moves, and the compact number syntax ("10-5", ".5.5").
-  auto square = flattenSymbolPath("M0,0H10V10h-10z m20 0l10 0 0 10-10 0Z");
-  ASSERT_TRUE(square);
-  ASSERT_EQ(square->size(), 2u);
-  EXPECT_DOUBLE_EQ(std::fabs(area((*square)[0])), 100);
-  EXPECT_DOUBLE_EQ((*square)[1][0].x, 20);  // the move is relative to the closed subpath's start
-  EXPECT_DOUBLE_EQ(std::fabs(area((*square)[1])), 100);
-
-  // A circle of two arcs, one with its flags packed together.
-  auto circle = flattenSymbolPath("M10 50A40 40 0 1 1 90 50a40 40 0 11-80 0Z", 0.01);
-  ASSERT_TRUE(circle);
-  ASSERT_EQ(circle->size(), 1u);
-  EXPECT_NEAR(std::fabs(area(circle->front())), std::numbers::pi * 1600, 5);
-
-  // Cubic and quadratic curves with their smooth forms end where they should.
-  auto curves = flattenSymbolPath("M0 0C0 10 10 10 10 0S20-10 20 0Q25 10 30 0T40 0Z");
-  ASSERT_TRUE(curves);
-  const SymbolContour& curve = curves->front();
-  EXPECT_DOUBLE_EQ(curve.back().x, 40);
-  EXPECT_DOUBLE_EQ(curve.back().y, 0);
-  auto lowest =
-      std::max_element(curve.begin(), curve.end(),
-                       [](const SymbolPoint& a, const SymbolPoint& b) { return a.y < b.y; });
-  EXPECT_NEAR(lowest->y, 7.5, 0.1);  // the first cubic's extreme
-}
-
-TEST(SystemSymbolCatalogueTest, RejectsMalformedPathData) {
-  for (const char* bad : {"", "L1 2", "M1", "M1 2L3", "M1 2X3 4", "M1 2A1 1 0 2 0 3 3",
-                          "M1 2A1 1 0 1", "M1 2 L3 4 5", "M1 2Lfoo", "M1e 2", "M- 1 2"}) {
-    std::string error;
-    EXPECT_FALSE(flattenSymbolPath(bad, 0.05, &error)) << '"' << bad << '"';
-    EXPECT_FALSE(error.empty()) << '"' << bad << '"';
   }
 }
 

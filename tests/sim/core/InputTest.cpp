@@ -1,20 +1,16 @@
 // The simulator's one layer under both front ends: whose the finger is, where it
-// may go, when typing has somewhere to go, what the readings consume, and the
-// script's command table (its argument counts and its documentation).
+// may go, when typing has somewhere to go, and what the readings consume.
 
 #include "platform/uikit/TouchDriver.h"
 #include "sim/core/Input.h"
 #include "sim/core/Readings.h"
 #include "sim/core/Screen.h"
 #include "sim/core/Simulator.h"
-#include "sim/script/ScriptRunner.h"
 #include "tests/sim/ScriptedSimulator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fstream>
-#include <sstream>
 
 namespace kavro::sim {
 namespace {
@@ -87,7 +83,7 @@ TEST_F(InputTest, ASwipeUpFromTheBottomEdgeIsTheSystemsHomeGesture) {
   // touch (the picker's table hears it cancelled) and the home screen shows; the
   // rest of the touch is the system's, and ends as any touch does.
   auto table = [&] {
-    kavro::platform::ProcessScope scope(simulator.settings());
+    kavro::platform::ProcessScope scope(simulator.settingsProcess());
     return Screen(simulator.frontWindow()).table();
   }();
   input.touchDown(CGPoint{195, 830});
@@ -193,30 +189,23 @@ TEST_F(InputTest, OnlyTheScriptsDumpConsumesTheLog) {
   EXPECT_EQ(events.back()["seq"], simulator.readings().lastEventSequence());
 }
 
-TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommandIsDocumented) {
-  kavro::test::TemporaryFolder folder;
-  Simulator simulator(folder.path() / "device");
-  std::ostringstream out, err;
-  ScriptRunner runner(simulator, out);
-  for (auto [line, message] : std::vector<std::pair<std::string, std::string>>{
-           {"tap", "usage: tap QUERY"},
-           {"touch-up inside", "usage: touch-up [outside]"},
-           {"reorder 0 0 1", "usage: reorder S R S2 R2"},
-           {"open picker", "usage: open settings | open springboard | open picker KEY [settings|springboard]"},
-           {"front safari", "no process is named \"safari\" (settings or springboard)"},
-           {"appearance blue", "usage: appearance light|dark"}}) {
-    std::istringstream script(line + "\n");
-    err.str("");
-    EXPECT_EQ(runner.run(script, err), 2) << line;
-    EXPECT_EQ(err.str(), "line 1: " + message + "\n") << line;
-  }
-
-  std::ifstream file(std::string(KAVRO_SOURCE_DIR) + "/docs/simulator.md");
-  std::stringstream documentation;
-  documentation << file.rdbuf();
-  for (auto& command : ScriptRunner::commands())
-    EXPECT_NE(documentation.str().find("`" + std::string(command.usage) + "`"), std::string::npos)
-        << "docs/simulator.md does not show `" << command.usage << "`";
+TEST_F(InputTest, AnInputRefusedForAnotherClientsFingerScrollsNothingFirst) {
+  openPicker();
+  auto offset = [&] {
+    kavro::platform::ProcessScope scope(simulator.frontProcess());
+    return Screen(simulator.frontWindow()).table()->contentOffset().y;
+  };
+  const double before = offset();
+  input.touchDown(CGPoint{200, 120}, 7);
+  EXPECT_THROW(input.tap("row:1,40"), InputRefused);
+  EXPECT_THROW(input.swipe("row:1,40"), InputRefused);
+  EXPECT_THROW(input.longPress("row:1,40"), InputRefused);
+  EXPECT_EQ(offset(), before);
+  EXPECT_EQ(input.touchOwner(), Input::Owner{7});
+  input.touchCancel(7);
+  // Free again, the same query scrolls its row into view.
+  input.scrollTo("row:1,40");
+  EXPECT_GT(offset(), before);
 }
 
 }  // namespace

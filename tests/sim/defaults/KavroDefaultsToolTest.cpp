@@ -3,8 +3,7 @@
 
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/DeviceFixture.h"
+#include "tests/sim/defaults/DefaultsToolFixture.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <nlohmann/json.hpp>
 
-namespace {
+namespace kavro_defaults_tool_test {
 
 namespace fs = std::filesystem;
 
@@ -28,30 +29,14 @@ std::string readText(const fs::path& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-class KavroDefaultsTool : public ::testing::Test {
+class KavroDefaultsTool : public kavro::test::DefaultsToolTest {
  protected:
-  KavroDefaultsTool() { fs::create_directories(device()); }
-
-  fs::path device() const { return temporary_.path() / "device"; }
-  fs::path preferences() const { return device() / "var/jb/var/mobile/Library/Preferences"; }
-
-  // Runs the tool with `arguments` and only the given environment.
-  Result run(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
-    return kavro::test::runProgram(KAVRO_DEFAULTS_BINARY, {std::move(arguments), std::move(environment), {}});
-  }
-  // Runs the tool on the test's device.
-  Result tool(std::vector<std::string> arguments) const {
-    arguments.insert(arguments.begin(), {"--device", device().string()});
-    return run(std::move(arguments));
-  }
   // Plays a script in kavro-sim on the test's device.
   Result simulator(const std::string& script) const {
     const fs::path path = temporary_.path() / "script.ksim";
     std::ofstream(path) << script;
     return kavro::test::runProgram(KAVRO_SIM_BINARY, {{"run", "--device", device().string(), path.string()}, {}, {}});
   }
-
-  kavro::test::TemporaryFolder temporary_;
 };
 
 TEST_F(KavroDefaultsTool, WritesReadsExportsAndDeletes) {
@@ -132,8 +117,9 @@ TEST_F(KavroDefaultsTool, ExitStatusesTellMissingThingsFromBadArguments) {
   expectStatus({"write", "com.a", "k", "-bool", "maybe"}, 2, "-bool");
   expectStatus({"write", "com.a", "k", "-float", "nan"}, 2, "-float");
   expectStatus({"write", "com.a", "k", "-string"}, 2, "exactly one value");
-  expectStatus({"write", "com.a", "k", "-date", "x"}, 2, "unknown value type");
-  expectStatus({"export", "com.a", "file.plist"}, 2, "standard output");
+  expectStatus({"write", "com.a", "k", "-datum", "x"}, 2, "unknown value type");
+  expectStatus({"write", "com.a", "k", "-date", "x"}, 2, "-date");
+  expectStatus({"export", "com.a"}, 2, "export takes");
   expectStatus({"--verbose", "domains"}, 2, "unknown option");
   EXPECT_EQ(run({}).status, 2);
   Result help = run({"--help"});
@@ -180,20 +166,13 @@ TEST_F(KavroDefaultsTool, StoredDataNeverBreaksTheOutputOrHoldsItUp) {
   EXPECT_EQ(tool({"read", domain, "enabled"}).out, "1\n");
 }
 
-TEST_F(KavroDefaultsTool, ConcurrentAppendsLoseNothing) {
-  constexpr int kProcesses = 6;
-  constexpr int kAppendsEach = 8;
+// Runs `body(process)` in `processes` children at once; each succeeds when its
+// body returns true.
+void runConcurrently(int processes, const std::function<bool(int)>& body) {
   std::vector<pid_t> children;
-  for (int process = 0; process < kProcesses; ++process) {
+  for (int process = 0; process < processes; ++process) {
     pid_t pid = ::fork();
-    if (pid == 0) {
-      bool ok = true;
-      for (int append = 0; append < kAppendsEach; ++append) {
-        const std::string value = std::to_string(process) + "." + std::to_string(append);
-        ok = tool({"write", "com.race", "list", "-array-add", value}).status == 0 && ok;
-      }
-      ::_exit(ok ? 0 : 1);
-    }
+    if (pid == 0) ::_exit(body(process) ? 0 : 1);
     children.push_back(pid);
   }
   for (pid_t pid : children) {
@@ -201,16 +180,83 @@ TEST_F(KavroDefaultsTool, ConcurrentAppendsLoseNothing) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
+}
+
+constexpr int kProcesses = 6;
+constexpr int kChangesEach = 8;
+
+std::string itemName(int process, int change) { return std::to_string(process) + "." + std::to_string(change); }
+
+TEST_F(KavroDefaultsTool, ConcurrentAppendsLoseNothing) {
+  runConcurrently(kProcesses, [&](int process) {
+    bool ok = true;
+    for (int append = 0; append < kChangesEach; ++append)
+      ok = tool({"write", "com.race", "list", "-array-add", itemName(process, append)}).status == 0 && ok;
+    return ok;
+  });
   auto list = NSUserDefaults::defaultsWithDirectory(preferences())->objectForKey("list", "com.race");
   ASSERT_TRUE(list.isArray());
   std::vector<std::string> values;
   for (const auto& element : *list.asArray()) values.push_back(element.stringOr(""));
-  EXPECT_EQ(values.size(), std::size_t(kProcesses * kAppendsEach));
+  EXPECT_EQ(values.size(), std::size_t(kProcesses * kChangesEach));
   std::sort(values.begin(), values.end());
   for (int process = 0; process < kProcesses; ++process)
-    for (int append = 0; append < kAppendsEach; ++append)
-      EXPECT_TRUE(std::binary_search(values.begin(), values.end(),
-                                     std::to_string(process) + "." + std::to_string(append)));
+    for (int append = 0; append < kChangesEach; ++append)
+      EXPECT_TRUE(std::binary_search(values.begin(), values.end(), itemName(process, append)));
 }
 
-}  // namespace
+TEST_F(KavroDefaultsTool, ConcurrentDictionaryAddsLoseNothing) {
+  // Every process adds keys of its own to one dictionary, and all of them replace
+  // one shared key, so the dictionary is read and rewritten under contention.
+  runConcurrently(kProcesses, [&](int process) {
+    bool ok = true;
+    for (int add = 0; add < kChangesEach; ++add)
+      ok = tool({"write", "com.race", "settings", "-dict-add", itemName(process, add), "-int", std::to_string(add),
+                 "last", itemName(process, add)})
+                   .status == 0 &&
+           ok;
+    return ok;
+  });
+  auto settings = NSUserDefaults::defaultsWithDirectory(preferences())->objectForKey("settings", "com.race");
+  ASSERT_TRUE(settings.isDictionary());
+  EXPECT_EQ(settings.asDictionary()->size(), std::size_t(kProcesses * kChangesEach + 1));
+  for (int process = 0; process < kProcesses; ++process)
+    for (int add = 0; add < kChangesEach; ++add) EXPECT_EQ(settings[itemName(process, add)], PlistValue(add));
+  // The shared key holds some process's last write.
+  EXPECT_TRUE(settings["last"].stringOr("").ends_with("." + std::to_string(kChangesEach - 1)));
+}
+
+TEST_F(KavroDefaultsTool, ConcurrentRenamesLoseNothing) {
+  // Half the processes rename keys of their own while the other half append to a
+  // list in the same domain: each rename rewrites the whole domain, which must not
+  // undo an append, nor an append a rename.
+  std::string domain = "{";
+  for (int process = 0; process < kProcesses; process += 2)
+    for (int change = 0; change < kChangesEach; ++change)
+      domain += "\"old." + itemName(process, change) + "\" = v" + itemName(process, change) + "; ";
+  ASSERT_EQ(tool({"write", "com.race", domain + "}"}).status, 0);
+  runConcurrently(kProcesses, [&](int process) {
+    bool ok = true;
+    for (int change = 0; change < kChangesEach; ++change) {
+      const std::string item = itemName(process, change);
+      const auto result = process % 2 == 0 ? tool({"rename", "com.race", "old." + item, "new." + item})
+                                           : tool({"write", "com.race", "list", "-array-add", item});
+      ok = result.status == 0 && ok;
+    }
+    return ok;
+  });
+  auto stored = NSUserDefaults::defaultsWithDirectory(preferences())->persistentDomainForName("com.race");
+  for (int process = 0; process < kProcesses; ++process)
+    for (int change = 0; change < kChangesEach; ++change) {
+      const std::string item = itemName(process, change);
+      if (process % 2 == 0) {
+        EXPECT_EQ(stored["new." + item], PlistValue("v" + item));
+        EXPECT_FALSE(stored.contains("old." + item));
+      }
+    }
+  ASSERT_TRUE(stored["list"].isArray());
+  EXPECT_EQ(stored["list"].asArray()->size(), std::size_t(kProcesses / 2 * kChangesEach));
+  EXPECT_EQ(stored.size(), std::size_t(kProcesses / 2 * kChangesEach + 1));
+}
+
+}  // namespace kavro_defaults_tool_test

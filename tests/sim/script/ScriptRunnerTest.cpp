@@ -1,20 +1,20 @@
 // The script runner: how lines split into words, what each kind of error returns,
 // and scenarios played against a fresh simulated device.
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/script/ScriptRunner.h"
 #include "tests/sim/ScriptedSimulator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <sstream>
 
 namespace {
 
 using kavro::sim::ScriptError;
 using kavro::sim::ScriptRunner;
-using kavro::sim::Simulator;
 using nlohmann::json;
 
 TEST(ScriptWordsTest, SplitsAsAShellDoesWithDoubleQuotes) {
@@ -140,6 +140,36 @@ TEST_F(ScriptTest, ReorderAndSwipeCommandsDragThroughTheTable) {
                 "reorder 0 0 0 1\n"),
             2);
   EXPECT_NE(err.str().find("not in edit mode"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScriptCommandTableTest, ArgumentCountsAreCheckedFromTheTableAndEveryCommandIsDocumented) {
+  kavro::test::TemporaryFolder folder;
+  kavro::sim::Phone simulator(folder.path() / "device");
+  std::ostringstream out, err;
+  ScriptRunner runner(simulator, out);
+  for (auto [line, message] : std::vector<std::pair<std::string, std::string>>{
+           {"tap", "usage: tap QUERY"},
+           {"touch-up inside", "usage: touch-up [outside]"},
+           {"reorder 0 0 1", "usage: reorder S R S2 R2"},
+           {"open picker", "usage: open settings | open springboard | open picker KEY [settings|springboard]"},
+           {"front safari", "no process is named \"safari\" (settings or springboard)"},
+           {"appearance blue", "usage: appearance light|dark"}}) {
+    std::istringstream script(line + "\n");
+    err.str("");
+    EXPECT_EQ(runner.run(script, err), 2) << line;
+    EXPECT_EQ(err.str(), "line 1: " + message + "\n") << line;
+  }
+
+  std::ifstream file(std::string(KAVRO_SOURCE_DIR) + "/docs/simulator.md");
+  std::stringstream documentation;
+  documentation << file.rdbuf();
+  for (auto& command : ScriptRunner::commands())
+    EXPECT_NE(documentation.str().find("`" + std::string(command.usage) + "`"), std::string::npos)
+        << "docs/simulator.md does not show `" << command.usage << "`";
 }
 
 }  // namespace

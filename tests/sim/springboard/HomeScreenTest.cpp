@@ -8,7 +8,7 @@
 #include "platform/uikit/UIWindow.h"
 #include "sim/core/Input.h"
 #include "sim/core/Readings.h"
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/springboard/HomeScreenController.h"
 #include "sim/springboard/HomeScreenLayout.h"
 #include "sim/springboard/SpringBoardApp.h"
@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace kavro::sim {
@@ -40,7 +41,7 @@ class HomeScreenTest : public ::testing::Test {
   // A device whose domain holds `stored` before it starts.
   explicit HomeScreenTest(const PlistValue::Dictionary& stored = {}) : simulator(prepared(folder, stored)) {
     simulator.input().openSpringboard();
-    scope.emplace(simulator.springboard());
+    scope.emplace(simulator.springBoardProcess());
     home = simulator.springBoardApp().homeScreen();
     home->view()->layoutIfNeeded();
   }
@@ -52,7 +53,7 @@ class HomeScreenTest : public ::testing::Test {
     return device;
   }
   void wait(double seconds) { simulator.device().advance(seconds); }
-  kavro::platform::uikit::TouchDriver finger() { return kavro::platform::uikit::TouchDriver(simulator.springboard(), simulator.springBoardApp().window()); }
+  kavro::platform::uikit::TouchDriver finger() { return kavro::platform::uikit::TouchDriver(simulator.springBoardProcess(), simulator.springBoardApp().window()); }
   CGFloat offset() const { return home->pages()->contentOffset().x; }
 
   // The grid's icons (not the dock's), in order.
@@ -64,19 +65,17 @@ class HomeScreenTest : public ::testing::Test {
   }
 
   test::TemporaryFolder folder;
-  Simulator simulator;
+  Phone simulator;
   std::optional<kavro::platform::ProcessScope> scope;
   std::shared_ptr<HomeScreenController> home;
 };
 
-TEST_F(HomeScreenTest, TheGridFitsBetweenTheStatusBarAndTheDockAboveTheHomeIndicator) {
+TEST_F(HomeScreenTest, TheDockHoldsThePhonesFourOnTheScreenUnderTheDotsAboveTheHomeIndicator) {
   CGRect dock = home->dock()->frameInWindow();
   CGRect dots = home->pageControl()->frameInWindow();
   EXPECT_LE(CGRectGetMaxY(dock), kHeight - kHomeIndicator);
   EXPECT_GE(dock.origin.y, CGRectGetMaxY(dots));
   EXPECT_TRUE(inside(dock, CGRectMake(0, 0, kWidth, kHeight)));
-
-  // The dock: the phone's four, each inside the platter.
   std::vector<std::string> docked;
   for (auto& icon : home->icons())
     if (icon->superview() == home->dock()) {
@@ -84,12 +83,12 @@ TEST_F(HomeScreenTest, TheGridFitsBetweenTheStatusBarAndTheDockAboveTheHomeIndic
       EXPECT_TRUE(inside(icon->frameInWindow(), dock)) << icon->applicationIdentifier();
     }
   EXPECT_EQ(docked, HomeScreenController::dockApplications());
+}
 
-  // The grid: every icon, with its name, between the status bar and the dots on
-  // its own page, none over another.
+TEST_F(HomeScreenTest, EachGridIconStaysOnItsPageBetweenTheStatusBarAndTheDotsOverNoOther) {
   auto icons = gridIcons();
   ASSERT_GT(icons.size(), HomeScreenLayout::kIconsPerPage) << "the sample device fills more than a page";
-  const CGRect page = CGRectMake(0, kStatusBar, kWidth, dots.origin.y - kStatusBar);
+  const CGRect page = CGRectMake(0, kStatusBar, kWidth, home->pageControl()->frameInWindow().origin.y - kStatusBar);
   std::map<long, std::vector<CGRect>> pages;
   for (auto& icon : icons) {
     CGRect frame = icon->frame();
@@ -99,11 +98,15 @@ TEST_F(HomeScreenTest, TheGridFitsBetweenTheStatusBarAndTheDockAboveTheHomeIndic
     for (auto& other : pages[index]) EXPECT_FALSE(overlap(frame, other)) << icon->applicationIdentifier();
     pages[index].push_back(frame);
   }
-  // Pages fill up in turn; the dots count them.
+}
+
+TEST_F(HomeScreenTest, PagesFillUpInTurnAndTheDotsCountThem) {
+  auto icons = gridIcons();
+  std::map<long, std::size_t> perPage;
+  for (auto& icon : icons) ++perPage[std::lround(std::floor(icon->frame().origin.x / kWidth))];
   const std::size_t expected = (icons.size() + HomeScreenLayout::kIconsPerPage - 1) / HomeScreenLayout::kIconsPerPage;
-  ASSERT_EQ(pages.size(), expected);
-  for (std::size_t i = 0; i + 1 < expected; ++i)
-    EXPECT_EQ(pages[static_cast<long>(i)].size(), HomeScreenLayout::kIconsPerPage);
+  ASSERT_EQ(perPage.size(), expected);
+  for (std::size_t i = 0; i + 1 < expected; ++i) EXPECT_EQ(perPage[static_cast<long>(i)], HomeScreenLayout::kIconsPerPage);
   EXPECT_EQ(home->pageControl()->numberOfPages(), static_cast<long>(expected));
   EXPECT_FALSE(home->pageControl()->isHidden());
   EXPECT_EQ(home->pages()->contentSize().width, static_cast<CGFloat>(expected) * kWidth);
@@ -126,52 +129,59 @@ TEST_F(HomeScreenTest, ATapOnAnIconOpensItsApplicationAndSettingsIconBringsSetti
   EXPECT_EQ(simulator.readings().state()["process"], "settings");
 }
 
-TEST_F(HomeScreenTest, ASwipeTurnsOnePageAndTheDotsFollow) {
-  const long last = home->pageControl()->numberOfPages() - 1;
-  ASSERT_GE(last, 2);
+TEST_F(HomeScreenTest, AFlickTurnsOnePageAndTheDotsFollow) {
   auto driver = finger();
   driver.down({300, 400});
   driver.flick(-120, 0);
   wait(1);
   EXPECT_EQ(offset(), kWidth);
   EXPECT_EQ(home->pageControl()->currentPage(), 1);
+}
 
-  // A slow drag of less than half a page settles back; past half a page it turns.
+TEST_F(HomeScreenTest, ASlowDragSettlesBackUnderHalfAPageAndTurnsPastHalf) {
+  auto driver = finger();
   driver.down({300, 400});
   driver.move(-150, 0);
   driver.up();
   wait(1);
-  EXPECT_EQ(offset(), kWidth);
+  EXPECT_EQ(offset(), 0);
   driver.down({300, 400});
   driver.move(-250, 0);
   driver.up();
   wait(1);
-  EXPECT_EQ(offset(), 2 * kWidth);
-  EXPECT_EQ(home->pageControl()->currentPage(), 2);
+  EXPECT_EQ(offset(), kWidth);
+  EXPECT_EQ(home->pageControl()->currentPage(), 1);
+}
 
-  // Past the last page the content stretches and springs back.
-  for (long page = 2; page < last; ++page) {
-    driver.down({300, 400});
-    driver.flick(-120, 0);
-    wait(1);
-  }
+TEST_F(HomeScreenTest, PastTheLastPageTheContentStretchesAndSpringsBack) {
+  const long last = home->pageControl()->numberOfPages() - 1;
+  ASSERT_GE(last, 1);
+  home->pages()->setContentOffset({static_cast<CGFloat>(last) * kWidth, 0}, false);
+  auto driver = finger();
   driver.down({300, 400});
   driver.flick(-200, 0);
   wait(1);
   EXPECT_EQ(offset(), static_cast<CGFloat>(last) * kWidth);
+  EXPECT_EQ(home->pageControl()->currentPage(), last);
+}
 
-  // A tap left of the current dot goes back a page.
+TEST_F(HomeScreenTest, ATapBesideTheCurrentDotTurnsAPageThatWay) {
+  const long last = home->pageControl()->numberOfPages() - 1;
+  ASSERT_GE(last, 2);
+  home->pages()->setContentOffset({static_cast<CGFloat>(last) * kWidth, 0}, false);
   CGRect dots = home->pageControl()->frameInWindow();
-  driver.tap({CGRectGetMidX(dots) - 40, CGRectGetMidY(dots)});
+  finger().tap({CGRectGetMidX(dots) - 40, CGRectGetMidY(dots)});
   wait(1);
   EXPECT_EQ(home->pageControl()->currentPage(), last - 1);
   EXPECT_EQ(offset(), static_cast<CGFloat>(last - 1) * kWidth);
+}
 
-  // The home gesture on the home screen goes back to the first page.
+TEST_F(HomeScreenTest, TheHomeGestureOnTheHomeScreenGoesBackToTheFirstPage) {
+  home->pages()->setContentOffset({2 * kWidth, 0}, false);
   scope.reset();
   simulator.input().home();
   wait(1);
-  scope.emplace(simulator.springboard());
+  scope.emplace(simulator.springBoardProcess());
   EXPECT_EQ(offset(), 0);
   EXPECT_EQ(home->pageControl()->currentPage(), 0);
 }

@@ -2,7 +2,7 @@
 // checked before they reach the device, inputs arrive as touches and typing, pages
 // are pushed what changes, and clients that trickle or idle hold up nobody.
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/render/RenderTree.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/WebServer.h"
@@ -118,7 +118,7 @@ class WebServerTest : public ::testing::Test {
 
   test::TemporaryFolder folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
   WebServer server_;
   int port_ = 0;
@@ -193,6 +193,64 @@ TEST_F(WebServerTest, MalformedRequestsGetA4xxAnswerAndChangeNothing) {
 
   EXPECT_EQ(get("/api/state").dump(), before);
   EXPECT_EQ(get("/api/frame")["seq"], frameBefore);
+}
+
+// The status of a GET with exactly these header lines (no Host added).
+int statusWithHeaders(int port, const std::string& target, const std::string& headers) {
+  Connection connection(port);
+  connection.send("GET " + target + " HTTP/1.1\r\n" + headers + "\r\n");
+  return HttpAnswer::read(connection).status;
+}
+
+// A WebSocket handshake with these Host and Origin lines; 101 when let in.
+int upgradeStatus(int port, const std::string& hostAndOrigin) {
+  return statusWithHeaders(port, "/api/live",
+                           hostAndOrigin +
+                               "Upgrade: websocket\r\nConnection: Upgrade\r\n"
+                               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n");
+}
+
+TEST_F(WebServerTest, AHostIsExactlyALoopbackNameWithAnOptionalPort) {
+  std::string port = std::to_string(port_);
+  for (const std::string& host : std::vector<std::string>{"127.0.0.1", "127.0.0.1:" + port, "LocalHost:" + port, "localhost", "[::1]:" + port,
+                           "[::1]", "127.0.0.1:9000"})
+    EXPECT_EQ(statusWithHeaders(port_, "/api/screen", "Host: " + host + "\r\n"), 200) << host;
+  // Malformed: no name and port of the grammar at all.
+  for (const std::string& host : std::vector<std::string>{"127.0.0.1:80@evil.example", "[::1]evil.example", "localhost:evil.example", "127.0.0.1:x",
+                           "", "127.0.0.1:", "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:-1", "[::1", ":8080",
+                           "127.0.0.1:80:80", "local host"})
+    EXPECT_EQ(statusWithHeaders(port_, "/api/screen", "Host: " + host + "\r\n"), 400) << "\"" << host << "\"";
+  // Well formed, but another host.
+  for (const std::string& host : std::vector<std::string>{"evil.example", "127.0.0.2:" + port, "localhost.evil.example", "[::2]", "0.0.0.0"})
+    EXPECT_EQ(statusWithHeaders(port_, "/api/screen", "Host: " + host + "\r\n"), 403) << host;
+  // HTTP/1.1 requires exactly one Host.
+  EXPECT_EQ(statusWithHeaders(port_, "/api/screen", ""), 400);
+  EXPECT_EQ(statusWithHeaders(port_, "/api/screen", "Host: 127.0.0.1\r\nHost: evil.example\r\n"), 400);
+  // The same rule before a WebSocket is let in.
+  EXPECT_EQ(upgradeStatus(port_, "Host: 127.0.0.1:80@evil.example\r\n"), 400);
+  EXPECT_EQ(upgradeStatus(port_, "Host: evil.example\r\n"), 403);
+  EXPECT_EQ(upgradeStatus(port_, ""), 400);
+}
+
+TEST_F(WebServerTest, AWebSocketIsLetInOnlyFromThePageOfTheOriginItAddressed) {
+  std::string host = "127.0.0.1:" + std::to_string(port_);
+  auto withOrigin = [&](const std::string& origin) {
+    return upgradeStatus(port_, "Host: " + host + "\r\nOrigin: " + origin + "\r\n");
+  };
+  EXPECT_EQ(withOrigin("http://" + host), 101);
+  EXPECT_EQ(withOrigin("HTTP://" + host), 101);
+  EXPECT_EQ(upgradeStatus(port_, "Host: " + host + "\r\n"), 101) << "a client that is no browser sends no Origin";
+  // Another origin: a page on another loopback port, under another name, scheme,
+  // or none (a sandboxed or local file's page).
+  for (const std::string& origin : std::vector<std::string>{"http://127.0.0.1:1", "http://127.0.0.1", "http://localhost:" + std::to_string(port_),
+                             "https://" + host, "null", "http://evil.example", "ws://" + host})
+    EXPECT_EQ(withOrigin(origin), 403) << origin;
+  // No origin at all.
+  for (const std::string& origin : std::vector<std::string>{"", "http://" + host + "/", "http://" + host + "@evil.example", "http//" + host,
+                             "http://127.0.0.1:x", "http://"})
+    EXPECT_EQ(withOrigin(origin), 400) << "\"" << origin << "\"";
+  EXPECT_EQ(upgradeStatus(port_, "Host: " + host + "\r\nOrigin: http://" + host + "\r\nOrigin: http://evil.example\r\n"),
+            400);
 }
 
 TEST_F(WebServerTest, TouchesTypingAndCommandsReachTheDevice) {
