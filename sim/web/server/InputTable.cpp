@@ -1,5 +1,7 @@
 #include "sim/web/server/InputTable.h"
 
+#include "sim/core/AppearanceNames.h"
+
 #include "sim/web/server/JsonFields.h"
 #include "sim/web/server/RequestError.h"
 
@@ -70,8 +72,9 @@ void applyWheel(Input& input, const json& body, Input::Owner) {
 }
 
 void applyAppearance(Input& input, const json& body, Input::Owner) {
-  bool dark = stringField(body, "appearance", {"light", "dark"}) == "dark";
-  input.setAppearance(dark ? kavro::platform::Appearance::dark : kavro::platform::Appearance::light);
+  using kavro::platform::Appearance;
+  auto name = stringField(body, "appearance", {appearanceName(Appearance::light), appearanceName(Appearance::dark)});
+  input.setAppearance(*appearanceNamed(name));
 }
 
 void applyOpen(Input& input, const json& body, Input::Owner) {

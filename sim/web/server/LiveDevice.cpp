@@ -1,6 +1,7 @@
 #include "sim/web/server/LiveDevice.h"
 
 #include "platform/uikit/UIWindow.h"
+#include "sim/core/AppearanceNames.h"
 #include "sim/core/Dump.h"
 #include "sim/core/Simulator.h"
 
@@ -98,7 +99,7 @@ json LiveDevice::panel() {
   panel["type"] = "panel";
   panel["t"] = Dumper::number(device.now());
   panel["process"] = simulator_.frontProcessName();
-  panel["appearance"] = device.appearance() == kavro::platform::Appearance::dark ? "dark" : "light";
+  panel["appearance"] = appearanceName(device.appearance());
   return panel;
 }
 

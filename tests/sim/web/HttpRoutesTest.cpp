@@ -3,7 +3,7 @@
 // every failure answers {"error"} with the status of the one mapping.
 
 #include "sim/core/Query.h"
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/web/server/HttpRoutes.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/RequestError.h"
@@ -50,7 +50,7 @@ class HttpRoutesTest : public ::testing::Test {
 
   test::TemporaryFolder folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
   int applied_ = 0;
   std::function<void()> failure_;

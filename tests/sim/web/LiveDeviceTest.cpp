@@ -3,7 +3,7 @@
 // goes on past work that throws, and frames are made anew only when something may
 // have changed, with a new `seq` only when the picture did.
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/web/server/LiveDevice.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -35,11 +35,11 @@ class LiveDeviceTest : public ::testing::Test {
     live_.catchUp();
   }
   double deviceNow() { return simulator_.device().now(); }
-  kavro::platform::RunLoop& runLoop() { return simulator_.springboard().mainRunLoop(); }
+  kavro::platform::RunLoop& runLoop() { return simulator_.springBoardProcess().mainRunLoop(); }
 
   test::TemporaryFolder folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
 };
 

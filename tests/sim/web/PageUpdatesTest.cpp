@@ -2,7 +2,7 @@
 // changed, frames paced on the server's steady clock (a time the test gives), and
 // stored values written behind the simulator's back seen within a second.
 
-#include "sim/core/Simulator.h"
+#include "sim/phone/Phone.h"
 #include "sim/web/server/LiveDevice.h"
 #include "sim/web/server/PageUpdates.h"
 #include "store/Preferences.h"
@@ -53,7 +53,7 @@ class PageUpdatesTest : public ::testing::Test {
 
   test::TemporaryFolder folder_;
   double clock_ = 0;
-  Simulator simulator_;
+  Phone simulator_;
   LiveDevice live_;
   PageUpdates::Clock::time_point start_ = PageUpdates::Clock::time_point() + 1h;
 };
@@ -114,7 +114,7 @@ TEST_F(PageUpdatesTest, StoredValuesWrittenFromOutsideAreSeenWithinASecond) {
   updates.welcome(1, true, collect(ignored));
   updates.push(start_, collect(ignored));
   {
-    kavro::platform::ProcessScope scope(simulator_.settings());
+    kavro::platform::ProcessScope scope(simulator_.settingsProcess());
     kavro::store::writeEnabled(true);  // no input: as another program would
   }
   updates.push(start_ + 500ms, collect(soon));
