@@ -33,6 +33,7 @@ struct PlacedView {
 struct RenderScope {
   UIUserInterfaceStyle style;           // the style the view is shown in
   const UITableView* table = nullptr;   // the table the view is in
+  const UIView* reorderControl = nullptr;  // a cell's reorder control, marked as such
   const UIView* searchField = nullptr;     // a search bar's field, drawn with its glass
   const UIView* caretLabel = nullptr;      // the label of the field being edited
   bool caretAtStart = false;               // that field shows no text of its own

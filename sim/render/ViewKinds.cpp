@@ -150,8 +150,9 @@ void writeImage(RenderPass& pass, const PlacedView& placed, const UIImageView& i
 // ---------------------------------------------------------------------------
 // Cells, search bars and tables: their state, and what they mark under them.
 
-void writeCell(RenderPass& pass, const PlacedView&, const UITableViewCell& cell, RenderScope&) {
+void writeCell(RenderPass& pass, const PlacedView&, const UITableViewCell& cell, RenderScope& subtree) {
   pass.out.key("cell").beginObject().member("acc", accessoryName(cell.accessoryType())).endObject();
+  subtree.reorderControl = cell.reorderControl().get();
 }
 
 void writeSearchBar(RenderPass& pass, const PlacedView&, const UISearchBar& searchBar, RenderScope& subtree) {
@@ -229,6 +230,7 @@ void writeViewMarks(RenderPass& pass, const PlacedView& placed, const RenderScop
     out.key("img").beginObject().member("sym", "magnifyingglass");
     out.member("tint", UIColor::secondaryLabelColor()->rgba(scope.style)).member("rect", glass).endObject();
   }
+  if (&placed.view == scope.reorderControl) out.member("reorder", true);
 }
 
 }  // namespace kavro::sim

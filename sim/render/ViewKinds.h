@@ -13,8 +13,8 @@ namespace kavro::sim {
 // The members the view's kind adds (the first entry of the table that the view is);
 // what it sets for the views under it goes into `subtree`.
 void writeViewKind(RenderPass& pass, const PlacedView& placed, RenderScope& subtree);
-// The members marks an ancestor set add: a search bar's field is named as such and
-// draws its magnifying glass.
+// The members marks an ancestor set add: a search bar's field draws its magnifying
+// glass, a cell's reorder control is named as such.
 void writeViewMarks(RenderPass& pass, const PlacedView& placed, const RenderScope& scope);
 
 }  // namespace kavro::sim
