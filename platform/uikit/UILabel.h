@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+namespace kavro::platform::uikit {
+struct LabelInternals;
+}
+
 enum NSTextAlignment : long {
   NSTextAlignmentLeft = 0,
   NSTextAlignmentCenter = 1,
@@ -58,6 +62,10 @@ class UILabel : public UIView {
   CGSize intrinsicContentSize() const override;
 
  private:
+  friend struct kavro::platform::uikit::LabelInternals;
+  // The text broken into lines within `width`: at most `limit` of them (0: all).
+  std::vector<std::string> wrappedLines(CGFloat width, std::size_t limit) const;
+
   std::string text_;
   std::shared_ptr<NSAttributedString> attributedText_;
   std::shared_ptr<UIFont> font_;

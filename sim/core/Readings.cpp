@@ -4,6 +4,7 @@
 #include "sim/core/AppearanceNames.h"
 #include "sim/core/Dump.h"
 #include "sim/core/Simulator.h"
+#include "sim/render/SystemChrome.h"
 #include "store/Preferences.h"
 
 namespace kavro::sim {
@@ -56,17 +57,15 @@ std::string Readings::picture() {
   bool overWallpaper = simulator_.isHomeScreenInFront();
   std::string out = "\"process\":\"" + process + "\",\"appearance\":\"" + appearanceName(appearance) +
                     "\",\"w\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenWidth)) +
-                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight)) +
-                    // The status bar's content is light over the home screen's wallpaper
-                    // and in dark appearance, dark over an application's light screen.
-                    ",\"statusBar\":\"" + (dark || overWallpaper ? "light" : "dark") + "\"";
+                    ",\"h\":" + std::to_string(static_cast<int>(kavro::platform::Device::kScreenHeight));
   kavro::platform::ProcessScope scope(simulator_.frontProcess());
   UIUserInterfaceStyle style = interfaceStyle(appearance);
-  // The window's tint colours what the tree does not carry (the text caret).
-  auto tint = window ? window->tintColor() : nullptr;
-  if (!tint) tint = UIColor::systemBlueColor();
-  out += ",\"tint\":\"" + tint->hexString(style) + "\",\"root\":";
+  out += ",\"root\":";
   out += window ? renderTree_.render(*window, style) : std::string("null");
+  // The status bar's content is light over the home screen's wallpaper and in dark
+  // appearance, dark over an application's light screen.
+  out += ",\"chrome\":";
+  out += systemChrome(dark || overWallpaper ? StatusBarContent::light : StatusBarContent::dark);
   return out;
 }
 

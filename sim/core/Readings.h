@@ -41,7 +41,8 @@ class Readings {
   std::uint64_t lastEventSequence() const;
 
   // The front-most screen as JSON members (no braces): "process", "appearance",
-  // "w", "h", "tint", "statusBar", "root". Lays the window out first.
+  // "w", "h", "root" (the window's render tree) and "chrome" (the system's drawing
+  // over it). Lays the window out first.
   std::string picture();
   // When the animations of the latest picture end, on the device's clock.
   double pictureAnimationsEnd() const { return renderTree_.animationsEnd(); }

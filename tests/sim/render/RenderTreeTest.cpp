@@ -160,8 +160,12 @@ TEST_F(RenderTreeTest, SheetsAndMaterialsCarryTheValuesThePageDrawsThemWith) {
   EXPECT_GT(progress, 0);
   EXPECT_LT(progress, 1);
   wait(1);
-  json sheet = find(render(), [](const json& v) { return v.contains("sheet"); })["sheet"];
-  EXPECT_EQ(sheet, json::parse(R"({"progress": 1, "radius": 10, "corners": [true, false], "dim": "#00000059"})"));
+  json sheet = find(render(), [](const json& v) { return v.contains("sheet"); });
+  EXPECT_EQ(sheet["sheet"], json::parse(R"({"progress": 1, "dim": "#00000059"})"));
+  // Its shape is a view's like any other: the top corners rounded, clipping.
+  EXPECT_EQ(sheet["r"], 10);
+  EXPECT_EQ(sheet["rounded"], json::array({true, true, false, false}));
+  EXPECT_EQ(sheet["clip"], true);
 
   // The picker's backdrop: dark in either appearance, and the page over it in dark.
   auto backdrop = alloc<_UIBackdropView>()->initWithFrame(CGRectZero, true, _UIBackdropViewSettings::settingsForStyle(2));

@@ -1,0 +1,147 @@
+// Beside the phone: the stored values of the domain, the device's event log (a
+// click for each system sound), the appearance, the process in front, the device's
+// clock and the frame rate, and the buttons that act on the device.
+
+import { isConnected, send } from './connection.js';
+import { playClick, prepareSoundSoon } from './sound.js';
+import { stats } from './stats.js';
+
+let shownPrefs = '';
+let clock = null; // {t, at}: the device's clock at a moment of performance.now()
+
+// Text that may break only between the parts of identifiers and paths (after a
+// dot, a slash, a hyphen, an underscore or a comma) and at spaces, never inside a
+// word.
+function breakable(text) {
+  const fragment = document.createDocumentFragment();
+  for (const part of String(text).split(/(?<=[./_,-])/)) {
+    if (fragment.childNodes.length) fragment.appendChild(document.createElement('wbr'));
+    fragment.appendChild(document.createTextNode(part));
+  }
+  return fragment;
+}
+
+function describeValue(value) {
+  if (Array.isArray(value)) {
+    if (!value.length) return document.createTextNode('[ ]');
+    const list = document.createElement('ol');
+    list.className = 'list';
+    list.start = 0;
+    for (const item of value) {
+      const entry = document.createElement('li');
+      entry.appendChild(breakable(JSON.stringify(item)));
+      list.appendChild(entry);
+    }
+    return list;
+  }
+  return breakable(JSON.stringify(value));
+}
+
+function showPrefs(prefs, fileExists) {
+  const badge = document.getElementById('prefs-file');
+  badge.textContent = fileExists ? 'file present' : 'no file';
+  badge.classList.toggle('present', fileExists);
+  const text = JSON.stringify(prefs);
+  if (text === shownPrefs) return;
+  shownPrefs = text;
+  const list = document.getElementById('prefs');
+  list.replaceChildren();
+  const keys = Object.keys(prefs).sort();
+  if (!keys.length) {
+    const empty = document.createElement('div');
+    empty.className = 'empty';
+    empty.textContent = 'Nothing stored';
+    list.appendChild(empty);
+  }
+  for (const key of keys) {
+    const term = document.createElement('dt');
+    term.appendChild(breakable(key));
+    const value = document.createElement('dd');
+    value.dataset.key = key;
+    value.appendChild(describeValue(prefs[key]));
+    list.append(term, value);
+  }
+}
+
+function showAppearance(appearance) {
+  document.body.classList.toggle('dark', appearance === 'dark');
+  document.getElementById('appearance-light').setAttribute('aria-checked', String(appearance !== 'dark'));
+  document.getElementById('appearance-dark').setAttribute('aria-checked', String(appearance === 'dark'));
+}
+
+// The panel message: stored values, appearance, process in front, clock.
+export function showPanel(message) {
+  showPrefs(message.prefs, message.prefsFile);
+  showAppearance(message.appearance);
+  document.getElementById('front-process').textContent = message.process;
+  clock = { t: message.t, at: performance.now() };
+}
+
+function eventDetail(event) {
+  switch (event.event) {
+    case 'sound': return `system sound ${event.id}`;
+    case 'notify': return event.name;
+    case 'relaunch': return `${event.reason}, options ${event.options}, then ${event.url}`;
+    case 'present':
+    case 'dismiss': return `${event.class} (${event.process})`;
+    default: {
+      const { t, event: kind, seq, ...rest } = event;
+      return JSON.stringify(rest);
+    }
+  }
+}
+
+// Events at the top of the log (at most 300 kept); `fresh` ones click for sounds.
+export function appendEvents(events, fresh) {
+  const log = document.getElementById('log');
+  for (const event of events) {
+    const entry = document.createElement('li');
+    entry.dataset.event = event.event;
+    const time = document.createElement('span');
+    time.className = 'time';
+    time.textContent = `${event.t.toFixed(2)} s`;
+    const kind = document.createElement('span');
+    kind.className = `kind ${event.event}`;
+    kind.textContent = event.event;
+    const detail = document.createElement('span');
+    detail.className = 'detail';
+    detail.appendChild(breakable(eventDetail(event)));
+    entry.append(time, kind, detail);
+    log.prepend(entry);
+    if (fresh && event.event === 'sound') playClick();
+  }
+  while (log.children.length > 300) log.lastElementChild.remove();
+}
+
+export function clearLog() {
+  document.getElementById('log').replaceChildren();
+}
+
+// The device's clock runs with real time: shown from the last value the server
+// sent, moved on by the time since.
+function showClock() {
+  if (clock && isConnected()) {
+    const t = clock.t + (performance.now() - clock.at) / 1000;
+    document.getElementById('device-clock').textContent = `${t.toFixed(1)} s`;
+  }
+  document.getElementById('fps').textContent = String(stats.times.length);
+}
+
+function command(message) {
+  send(message);
+  prepareSoundSoon();
+}
+
+export function listenToPanel() {
+  const click = (id, action) => document.getElementById(id).addEventListener('click', action);
+  click('open-settings', () => command({ type: 'open', target: 'settings' }));
+  click('open-springboard', () => command({ type: 'open', target: 'springboard' }));
+  for (const appearance of ['light', 'dark']) {
+    click(`appearance-${appearance}`, () => {
+      showAppearance(appearance);
+      command({ type: 'appearance', appearance });
+    });
+  }
+  click('clear-log', clearLog);
+  setInterval(showClock, 250);
+}
