@@ -12,10 +12,10 @@ namespace {
 constexpr CGFloat kCornerRadius = 8;
 constexpr CGFloat kIndicatorInset = 2;
 constexpr CGFloat kTitlePadding = 12;
-constexpr CGFloat kFontSize = 13;
+constexpr CGFloat kSegmentsFontSize = 13;
 constexpr CGFloat kSeparatorWidth = 1;
 constexpr CGFloat kSeparatorInset = 8;
-constexpr CGFloat kDisabledAlpha = 0.5;
+constexpr CGFloat kSegmentsDisabledAlpha = 0.5;
 
 std::shared_ptr<UIColor> plateColor() {
   static const auto color = UIColor::dynamicColor("tertiarySystemFillColor", {118 / 255.0, 118 / 255.0, 128 / 255.0, 0.12},
@@ -95,7 +95,7 @@ void UISegmentedControl::rebuildLabels() {
     }
     auto label = alloc<UILabel>()->initWithFrame(CGRectZero);
     label->setUserInteractionEnabled(false);
-    label->setFont(UIFont::systemFontOfSize(kFontSize, UIFontWeightMedium));
+    label->setFont(UIFont::systemFontOfSize(kSegmentsFontSize, UIFontWeightMedium));
     label->setTextAlignment(NSTextAlignmentCenter);
     label->setText(titles_[index]);
     addSubview(label);
@@ -121,7 +121,7 @@ void UISegmentedControl::layoutSubviews() {
     CGFloat x = width * static_cast<CGFloat>(index);
     labels_[index]->setFrame(CGRectMake(x + kIndicatorInset, 0, std::max<CGFloat>(0, width - 2 * kIndicatorInset), height));
     bool selected = static_cast<long>(index) == selected_;
-    labels_[index]->setFont(UIFont::systemFontOfSize(kFontSize, selected ? UIFontWeightSemibold : UIFontWeightMedium));
+    labels_[index]->setFont(UIFont::systemFontOfSize(kSegmentsFontSize, selected ? UIFontWeightSemibold : UIFontWeightMedium));
     if (index > 0) {
       // No line runs beside the selected segment.
       auto& separator = separators_[index - 1];
@@ -143,7 +143,7 @@ CGSize UISegmentedControl::sizeThatFits(CGSize) const {
 
 void UISegmentedControl::setEnabled(bool enabled) {
   UIControl::setEnabled(enabled);
-  for (auto& label : labels_) label->setAlpha(enabled ? 1 : kDisabledAlpha);
+  for (auto& label : labels_) label->setAlpha(enabled ? 1 : kSegmentsDisabledAlpha);
 }
 
 void UISegmentedControl::endTrackingWithTouch(const std::shared_ptr<UITouch>& touch, const std::shared_ptr<UIEvent>&) {

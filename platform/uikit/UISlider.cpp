@@ -14,7 +14,7 @@ using kavro::platform::uikit::SliderTracking;
 namespace {
 // A finger this close to the thumb takes hold of it rather than of the track.
 constexpr CGFloat kThumbGrabMargin = 8;
-constexpr CGFloat kDisabledAlpha = 0.5;
+constexpr CGFloat kSliderDisabledAlpha = 0.5;
 constexpr double kAnimationDuration = 0.25;
 
 std::shared_ptr<UIColor> trackFillColor() {
@@ -102,7 +102,7 @@ void UISlider::tintColorDidChange() {
 void UISlider::setEnabled(bool enabled) {
   UIControl::setEnabled(enabled);
   for (auto& part : {minimumTrack_, maximumTrack_, thumb_})
-    if (part) part->setAlpha(enabled ? 1 : kDisabledAlpha);
+    if (part) part->setAlpha(enabled ? 1 : kSliderDisabledAlpha);
 }
 
 void UISlider::applyColours() {

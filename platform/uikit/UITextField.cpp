@@ -7,7 +7,7 @@
 KAVRO_OBJC_CLASS_IMPLEMENTATION(UITextField, UIControl, )
 
 namespace {
-constexpr CGFloat kFontSize = 17;
+constexpr CGFloat kFieldFontSize = 17;
 
 bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -27,7 +27,7 @@ std::shared_ptr<UITextField> UITextField::initWithFrame(CGRect frame) {
   UIControl::initWithFrame(frame);
   label_ = alloc<UILabel>()->initWithFrame(bounds());
   label_->setUserInteractionEnabled(false);
-  label_->setFont(UIFont::systemFontOfSize(kFontSize));
+  label_->setFont(UIFont::systemFontOfSize(kFieldFontSize));
   addSubview(label_);
   showText();
   return self<UITextField>();
