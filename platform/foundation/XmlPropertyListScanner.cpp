@@ -9,7 +9,7 @@ namespace kavro::platform::foundation {
 namespace {
 constexpr auto npos = std::string_view::npos;
 
-std::string_view trimmed(std::string_view text) {
+std::string_view trimmedOfXmlSpace(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == npos) return {};
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
@@ -17,7 +17,7 @@ std::string_view trimmed(std::string_view text) {
 
 // "-12", "+7", "0x1F": an integer from -2^63 to 2^64 - 1.
 std::optional<PlistValue> parseInteger(std::string_view text) {
-  text = trimmed(text);
+  text = trimmedOfXmlSpace(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
     negative = text.front() == '-';
