@@ -2,8 +2,10 @@
 
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UISegmentedControl.h"
 #include "platform/uikit/UITableView.h"
 #include "platform/uikit/UITableViewCell.h"
+#include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIViewPrivate.h"
 
@@ -26,6 +28,9 @@ struct Element {
 const char* elementRole(const UIView& view, UIAccessibilityTraits traits) {
   if (dynamic_cast<const UITableViewCell*>(&view)) return "row";
   if (traits & UIAccessibilityTraitToggleButton) return "switch";
+  if (traits & UIAccessibilityTraitAdjustable) return "slider";
+  if (dynamic_cast<const UISegmentedControl*>(&view)) return "radiogroup";
+  if (dynamic_cast<const UITextField*>(&view)) return "textbox";
   if (traits & UIAccessibilityTraitSearchField) return "searchbox";
   if (traits & UIAccessibilityTraitButton) return "button";
   if (traits & UIAccessibilityTraitLink) return "link";

@@ -6,6 +6,7 @@
 #include "platform/uikit/UISearchBar.h"
 #include "platform/uikit/UITableView.h"
 #include "platform/uikit/UITableViewCell.h"
+#include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIVisualEffectViewPrivate.h"
 
 #include <algorithm>
@@ -155,6 +156,13 @@ void writeCell(RenderPass& pass, const PlacedView&, const UITableViewCell& cell,
   subtree.reorderControl = cell.reorderControl().get();
 }
 
+// The label that shows a field's text (or its placeholder): where the caret stands.
+const UIView* fieldLabel(const UIView& field) {
+  for (auto& subview : field.subviews())
+    if (dynamic_cast<const UILabel*>(subview.get())) return subview.get();
+  return nullptr;
+}
+
 void writeSearchBar(RenderPass& pass, const PlacedView&, const UISearchBar& searchBar, RenderScope& subtree) {
   pass.out.key("search").beginObject().member("editing", searchBar.isEditing()).endObject();
   auto field = searchBar.searchField();
@@ -163,11 +171,16 @@ void writeSearchBar(RenderPass& pass, const PlacedView&, const UISearchBar& sear
   subtree.caretLabel = nullptr;
   subtree.caretAtStart = searchBar.text().empty();  // the field shows its placeholder
   if (!searchBar.isEditing()) return;
-  for (auto& subview : field->subviews())
-    if (dynamic_cast<const UILabel*>(subview.get())) {
-      subtree.caretLabel = subview.get();
-      break;
-    }
+  subtree.caretLabel = fieldLabel(*field);
+}
+
+// A text field of a row: whether it is edited (the page sends Return and Esc to
+// it then) and its caret, as the search field's.
+void writeTextField(RenderPass& pass, const PlacedView&, const UITextField& field, RenderScope& subtree) {
+  pass.out.key("edit").beginObject().member("editing", field.isEditing()).endObject();
+  if (!field.isEditing()) return;
+  subtree.caretLabel = fieldLabel(field);
+  subtree.caretAtStart = field.text().empty();  // the field shows its placeholder
 }
 
 void writeTable(RenderPass&, const PlacedView&, const UITableView& table, RenderScope& subtree) {
@@ -208,6 +221,7 @@ constexpr KindWriter kViewKinds[] = {
     writeIfKind<UIImageView, writeImage>,
     writeIfKind<UITableViewCell, writeCell>,
     writeIfKind<UISearchBar, writeSearchBar>,
+    writeIfKind<UITextField, writeTextField>,
     writeIfKind<UITableView, writeTable>,
     writeMaterial,  // blur effect views and backdrops, by the look the platform gives them
 };

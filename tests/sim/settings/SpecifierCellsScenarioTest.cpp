@@ -7,9 +7,13 @@
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "rootpage/BundleExecutable.h"
+#include "sim/core/Readings.h"
 #include "tests/sim/ScriptedSimulator.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
 
 namespace kavro::sim {
 namespace {
@@ -100,6 +104,35 @@ TEST_F(SpecifierCellsScenarioTest, LanguageReloadsTheOpenPages) {
                 "expect /table/sections/0/cells/0/text Volume\n"),
             0)
       << err.str();
+}
+
+// Every view of a render tree, depth first.
+void eachView(const json& view, const std::function<void(const json&)>& visit) {
+  visit(view);
+  for (auto& kid : view.value("kids", json::array())) eachView(kid, visit);
+}
+
+// What the browser is sent: each control with the role a screen reader gives it,
+// and the text field being edited marked so that the page's Return and Esc reach
+// it, with its caret drawn.
+TEST_F(SpecifierCellsScenarioTest, TheTreeGivesTheControlsRolesAndTheEditedFieldItsCaret) {
+  ASSERT_EQ(run(std::string(kOpen) + "focus row:0,2\nwait 0.5\n"), 0) << err.str();
+  json frame = json::parse("{" + simulator.readings().picture() + "}");
+  std::map<std::string, json> byRole;
+  bool edited = false, caret = false;
+  eachView(frame["root"], [&](const json& view) {
+    if (view.contains("ax")) byRole.emplace(view["ax"]["role"].get<std::string>(), view["ax"]);
+    if (view.contains("edit") && view["edit"]["editing"] == true) edited = true;
+    if (view.contains("text") && view["text"].value("caret", false)) caret = true;
+  });
+  ASSERT_TRUE(byRole.count("slider"));
+  EXPECT_EQ(byRole["slider"]["value"], "20%");  // 2 of 0…10
+  ASSERT_TRUE(byRole.count("radiogroup"));
+  EXPECT_EQ(byRole["radiogroup"]["value"], "Auto");
+  ASSERT_TRUE(byRole.count("textbox"));
+  EXPECT_EQ(byRole["textbox"]["label"], "Name");  // the row's label names its field
+  EXPECT_TRUE(edited);
+  EXPECT_TRUE(caret);
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ function keyDown(event) {
   const editing = Boolean(scene && scene.editing);
   const mirrored = target && target.closest('#mirror [data-id]');
   if (mirrored && (event.key === 'Enter' || event.key === ' ')) {
-    const typingInField = editing && mirrored.getAttribute('role') === 'searchbox';
+    const typingInField = editing && ['searchbox', 'textbox'].includes(mirrored.getAttribute('role'));
     if (!typingInField) {
       event.preventDefault();
       activate(mirrored);

@@ -17,6 +17,9 @@ const ARIA_ROLES = {
   button: 'button',
   switch: 'switch',
   searchbox: 'searchbox',
+  slider: 'slider',
+  radiogroup: 'radiogroup',
+  textbox: 'textbox',
   link: 'link',
   heading: 'heading',
   img: 'img',
@@ -26,7 +29,7 @@ const ARIA_ROLES = {
   dialog: 'dialog',
   text: null, // plain text, read as it is
 };
-const ACTIVATABLE = new Set(['button', 'switch', 'searchbox', 'link', 'row']);
+const ACTIVATABLE = new Set(['button', 'switch', 'searchbox', 'textbox', 'link', 'row']);
 const isModal = (role) => role === 'alertdialog' || role === 'dialog';
 
 // The mirrored nodes of a scene in drawing order: {id, ax, rect (what shows of the
@@ -100,7 +103,7 @@ function elementFor(node) {
 function describe(entry, ax) {
   const { element } = entry;
   const label = ax.label || '';
-  const spoken = ax.role === 'text' || ax.role === 'heading' ? label : ax.role === 'searchbox' ? ax.value || '' : '';
+  const spoken = ax.role === 'text' || ax.role === 'heading' ? label : ax.role === 'searchbox' || ax.role === 'textbox' ? ax.value || '' : '';
   if (entry.spoken !== spoken) {
     if (entry.content === element) element.textContent = spoken;
     entry.spoken = spoken;
@@ -110,7 +113,11 @@ function describe(entry, ax) {
   setAttribute(element, 'aria-checked', ax.role === 'switch' ? String(Boolean(ax.checked)) : null);
   setAttribute(element, 'aria-selected', ax.role === 'row' ? String(Boolean(ax.selected)) : null);
   setAttribute(element, 'aria-disabled', ax.disabled ? 'true' : null);
-  setAttribute(element, 'aria-description', ax.role === 'alertdialog' && ax.value ? ax.value : null);
+  // A slider's value as the platform reads it ("40%"); a segmented control's, the
+  // selected segment's title.
+  setAttribute(element, 'aria-valuetext', ax.role === 'slider' && ax.value ? ax.value : null);
+  const described = ax.role === 'alertdialog' || ax.role === 'radiogroup';
+  setAttribute(element, 'aria-description', described && ax.value ? ax.value : null);
   setAttribute(element, 'aria-modal', isModal(ax.role) ? 'true' : null);
 }
 

@@ -40,7 +40,7 @@ function place(view, parent) {
 function noteFacts(scene, entry) {
   const { view } = entry;
   if (view.text && view.text.caret) scene.caret = view.text.caretStyle;
-  if (view.search && view.search.editing) scene.editing = true;
+  if ((view.search && view.search.editing) || (view.edit && view.edit.editing)) scene.editing = true;
   if (view.material) {
     if (!entry.grouped) scene.lastMaterial = { entry, index: scene.materials };
     scene.materials++;
