@@ -1,0 +1,141 @@
+// Another bundle's page in the browser, installed with --bundle: a slider dragged
+// with the mouse, a segment clicked, a text field typed into and ended with
+// Return, each with the role a screen reader finds in the page's mirror.
+'use strict';
+
+const { describe, test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { spawn } = require('node:child_process');
+const { Phone, views, centre, waitForState } = require('./harness');
+
+const INFO = `<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+  <key>CFBundleIdentifier</key><string>org.example.dials</string>
+  <key>CFBundleName</key><string>Dials</string>
+  <key>NSPrincipalClass</key><string>PSListController</string>
+</dict></plist>`;
+
+const ROOT = `<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+  <key>title</key><string>Dials</string>
+  <key>items</key><array>
+    <dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>Controls</string></dict>
+    <dict><key>cell</key><string>PSSliderCell</string><key>defaults</key><string>org.example.dials</string>
+      <key>key</key><string>volume</string><key>min</key><integer>0</integer><key>max</key><integer>10</integer>
+      <key>default</key><integer>2</integer></dict>
+    <dict><key>cell</key><string>PSSegmentCell</string><key>defaults</key><string>org.example.dials</string>
+      <key>key</key><string>mode</string><key>default</key><integer>0</integer>
+      <key>validTitles</key><array><string>Off</string><string>Auto</string><string>On</string></array>
+      <key>validValues</key><array><integer>0</integer><integer>1</integer><integer>2</integer></array></dict>
+    <dict><key>cell</key><string>PSEditTextCell</string><key>label</key><string>Name</string>
+      <key>defaults</key><string>org.example.dials</string><key>key</key><string>name</string>
+      <key>placeholder</key><string>Your name</string></dict>
+  </array>
+</dict></plist>`;
+
+// A server of the test's own with the bundle installed beside Kavro.
+function startServer(bundle, device) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(process.env.KAVRO_SIM, ['serve', '--device', device, '--port', '0', '--bundle', bundle],
+      { stdio: ['ignore', 'pipe', 'pipe'] });
+    let output = '';
+    child.stdout.on('data', (data) => {
+      output += data;
+      const match = output.match(/http:\/\/127\.0\.0\.1:\d+\//);
+      if (match) resolve({ child, url: match[0] });
+    });
+    child.stderr.on('data', () => {});
+    child.on('exit', (code) => reject(new Error(`kavro-sim serve stopped (${code}) before listening: ${output}`)));
+  });
+}
+
+describe('the standard controls of another bundle', () => {
+  let folder, server, phone;
+  const api = async (route, body) => {
+    const response = await fetch(new URL(route, server.url), body && {
+      method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body),
+    });
+    if (!response.ok) throw new Error(`${route} answered ${response.status}`);
+    return response.status === 204 ? null : response.json();
+  };
+  // The cell of the row whose control is of `kind`, once `predicate` holds for it.
+  const control = async (kind, description, predicate = () => true) => {
+    const end = Date.now() + 10000;
+    for (;;) {
+      const cell = Phone.cells(await api('/api/state')).find((c) => c.control && c.control.kind === kind);
+      if (cell && predicate(cell.control)) return cell.control;
+      if (Date.now() > end) throw new Error(`timed out waiting for ${description}: ${JSON.stringify(cell)}`);
+      await new Promise((resolve) => setTimeout(resolve, 40));
+    }
+  };
+  const viewWithRole = async (role) => {
+    const tree = await api('/api/frame');
+    const view = [...views(tree.root)].find((v) => v.ax && v.ax.role === role);
+    assert.ok(view, `a view with the role ${role}`);
+    return view;
+  };
+
+  before(async () => {
+    if (!process.env.KAVRO_SIM) throw new Error('KAVRO_SIM is not set: run the tests through tests/e2e/run.sh');
+    folder = fs.mkdtempSync(path.join(os.tmpdir(), 'kavro-e2e-controls-'));
+    const bundle = path.join(folder, 'Dials.bundle');
+    fs.mkdirSync(bundle);
+    fs.writeFileSync(path.join(bundle, 'Info.plist'), INFO);
+    fs.writeFileSync(path.join(bundle, 'Root.plist'), ROOT);
+    server = await startServer(bundle, path.join(folder, 'device'));
+    phone = await Phone.open({ url: server.url });
+    await api('/api/open', { url: 'prefs:root=Dials' });
+    await control('slider', 'the Dials page');
+  });
+  after(async () => {
+    if (phone) await phone.close();
+    if (server) {
+      await new Promise((resolve) => {
+        if (server.child.exitCode !== null) return resolve();
+        server.child.on('exit', resolve);
+        server.child.kill('SIGTERM');
+      });
+    }
+    if (folder) fs.rmSync(folder, { recursive: true, force: true });
+  });
+
+  test('the slider follows a drag of its thumb', async () => {
+    assert.equal((await control('slider', 'the slider')).value, 2);
+    const slider = await viewWithRole('slider');
+    const thumb = slider.kids[slider.kids.length - 1];  // drawn last, over the track
+    const [x, y, width] = slider.f;
+    await phone.drag(centre(thumb.f), { x: x + width * 0.95, y: centre(thumb.f).y }, 12);
+    const moved = await control('slider', 'the slider near its maximum', (c) => c.value > 8);
+    assert.ok(moved.value <= 10);
+    await phone.page.waitForSelector('#mirror [role="slider"]');
+    assert.deepEqual(phone.errors, []);
+  });
+
+  test('a click on a segment selects it', async () => {
+    const segments = await viewWithRole('radiogroup');
+    const [x, y, width, height] = segments.f;
+    await phone.tap({ x: x + width * 5 / 6, y: y + height / 2 });
+    const selected = await control('segment', 'the third segment', (c) => c.selected === 2);
+    assert.equal(selected.value, 'On');
+    await phone.page.waitForSelector('#mirror [role="radiogroup"]');
+  });
+
+  test('typing reaches the text field and Return ends editing', async () => {
+    const field = await viewWithRole('textbox');
+    await phone.tap(centre(field.f));
+    await control('text', 'the field to be edited', (c) => c.editing);
+    await phone.page.keyboard.type('Ada');
+    await control('text', 'the typed text', (c) => c.value === 'Ada');
+    // Return goes to the phone once the page shows the field being edited.
+    const { seq } = await api('/api/frame');
+    await phone.page.waitForFunction((wanted) => (window.kavro.stats.drawnSequence || 0) >= wanted, seq);
+    await phone.page.keyboard.press('Enter');
+    const ended = await control('text', 'the text stored', (c) => c.value === 'Ada' && !c.editing);
+    assert.equal(ended.text, 'Ada');
+    await phone.page.waitForSelector('#mirror [role="textbox"]');
+    assert.deepEqual(phone.errors, []);
+  });
+});
