@@ -7,6 +7,7 @@
 #include "platform/device/Process.h"
 #include "platform/objc/Class.h"
 #include "platform/preferences/PSListController.h"
+#include "platform/preferences/PSListControllerPrivate.h"
 #include "platform/preferences/PSSpecifierList.h"
 #include "platform/uikit/UIViewController.h"
 
@@ -14,6 +15,7 @@
 #include <cctype>
 #include <cstdio>
 #include <set>
+#include <typeinfo>
 
 namespace kavro::sim {
 
@@ -69,11 +71,23 @@ std::shared_ptr<UIViewController> genericPage(const kavro::platform::preferences
   return controller;
 }
 
+// A PSListController of the bundle's Root list, its texts and pictures from the
+// bundle. It loads the list itself, so that reloading its rows (as a change of
+// language does) reads the list again instead of emptying the page.
+std::shared_ptr<UIViewController> rootListPage(const std::shared_ptr<NSBundle>& bundle) {
+  auto controller = alloc<PSListController>();
+  controller->init();
+  kavro::platform::preferences::ListControllerInternals::showList(*controller, bundle, "Root");
+  return controller;
+}
+
 // The bundle's principal class as a page, or nothing when it is no class the
-// simulator has (the bundle's own compiled code).
-std::shared_ptr<UIViewController> principalPage(NSBundle& bundle) {
-  const Class* principal = bundle.principalClass();
+// simulator has (the bundle's own compiled code). The framework's own list
+// controller named as the principal class shows the bundle's Root list.
+std::shared_ptr<UIViewController> principalPage(const std::shared_ptr<NSBundle>& bundle) {
+  const Class* principal = bundle->principalClass();
   auto controller = principal ? std::dynamic_pointer_cast<UIViewController>(principal->alloc()) : nullptr;
+  if (controller && typeid(*controller) == typeid(PSListController)) return rootListPage(bundle);
   return controller ? controller->init() : nullptr;
 }
 
@@ -94,14 +108,14 @@ std::shared_ptr<UIViewController> pageOfBundle(const SettingsEntry& entry) {
   // generic list is shown straight away.
   std::set<std::string>& generic = genericBundles();
   if (!generic.count(entry.bundleName)) {
-    if (auto page = principalPage(*bundle)) return page;
+    if (auto page = principalPage(bundle)) return page;
     generic.insert(entry.bundleName);
     std::fprintf(stderr,
                  "Settings: the principal class \"%s\" of %s is the bundle's own code, which the simulator "
                  "cannot run; its Root list is shown in a generic PSListController\n",
                  bundle->objectForInfoDictionaryKey("NSPrincipalClass").stringOr("").c_str(), entry.bundleName.c_str());
   }
-  return genericPage(preferences::loadSpecifierList(entry.bundlePath() + "/Root.plist"));
+  return rootListPage(bundle);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Another bundle's page in the browser, installed with --bundle: a slider dragged
 // with the mouse, a segment clicked, a text field typed into and ended with
-// Return, each with the role a screen reader finds in the page's mirror.
+// Return, each with the role a screen reader finds in the page's mirror; the
+// panel's language chooser.
 'use strict';
 
 const { describe, test, before, after } = require('node:test');
@@ -22,7 +23,8 @@ const ROOT = `<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0"><dict>
   <key>title</key><string>Dials</string>
   <key>items</key><array>
-    <dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>Controls</string></dict>
+    <dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>Controls</string>
+      <key>footerText</key><string>Hello</string></dict>
     <dict><key>cell</key><string>PSSliderCell</string><key>defaults</key><string>org.example.dials</string>
       <key>key</key><string>volume</string><key>min</key><integer>0</integer><key>max</key><integer>10</integer>
       <key>default</key><integer>2</integer></dict>
@@ -85,6 +87,8 @@ describe('the standard controls of another bundle', () => {
     fs.mkdirSync(bundle);
     fs.writeFileSync(path.join(bundle, 'Info.plist'), INFO);
     fs.writeFileSync(path.join(bundle, 'Root.plist'), ROOT);
+    fs.mkdirSync(path.join(bundle, 'de.lproj'));
+    fs.writeFileSync(path.join(bundle, 'de.lproj', 'Root.strings'), '"Hello" = "Hallo";\n');
     server = await startServer(bundle, path.join(folder, 'device'));
     phone = await Phone.open({ url: server.url });
     await api('/api/open', { url: 'prefs:root=Dials' });
@@ -136,6 +140,19 @@ describe('the standard controls of another bundle', () => {
     const ended = await control('text', 'the text stored', (c) => c.value === 'Ada' && !c.editing);
     assert.equal(ended.text, 'Ada');
     await phone.page.waitForSelector('#mirror [role="textbox"]');
+    assert.deepEqual(phone.errors, []);
+  });
+
+  test("the panel's language chooser shows the page in that language", async () => {
+    const footer = async () => (await api('/api/state')).table?.sections?.[0]?.footer;
+    await phone.page.selectOption('#language', 'de');
+    const end = Date.now() + 10000;
+    while ((await footer()) !== 'Hallo') {
+      if (Date.now() > end) throw new Error(`the footer stayed ${await footer()}: ${JSON.stringify((await api('/api/state')).table).slice(0, 300)}`);
+      await new Promise((resolve) => setTimeout(resolve, 40));
+    }
+    assert.equal((await api('/api/panel')).language, 'de');
+    await phone.page.selectOption('#language', 'en');
     assert.deepEqual(phone.errors, []);
   });
 });

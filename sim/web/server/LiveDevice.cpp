@@ -101,6 +101,7 @@ json LiveDevice::panel() {
   panel["t"] = Dumper::number(device.now());
   panel["process"] = simulator_.frontProcessName();
   panel["appearance"] = appearanceName(device.appearance());
+  panel["language"] = device.language();
   panel["address"] = simulator_.address();
   json bundles = json::array();
   for (auto& bundle : installedBundleSummaries(device.rootPath()))

@@ -91,6 +91,20 @@ TEST_F(OtherBundlesTest, TwoBundlesOpenFromTheFirstPageAsGenericListsOfTheirRoot
       << err.str();
 }
 
+// A generic page loads its list again when its rows are reloaded, as a change of
+// language reloads them: it keeps its rows and takes the new language's texts.
+TEST_F(OtherBundlesTest, AGenericPageKeepsItsRowsWhenTheLanguageChanges) {
+  installAll();
+  test::writeFileBytes(simulator.device().resolve("/var/jb/Library/PreferenceBundles/Lumen.bundle/de.lproj/Root.strings"),
+                       test::bytesOf("\"Glow\" = \"Leuchten\";\n"));
+  ASSERT_EQ(run("open settings Lumen\nwait 1\nexpect /table/sections/0/header Glow\n"
+                "language de\nwait 0.5\nexpect /table/sections/0/header Leuchten\n"
+                "expect /table/sections/0/cells/0/text \"Glow at night\"\n"
+                "language en\nwait 0.5\nexpect /table/sections/0/header Glow\n"),
+            0)
+      << err.str();
+}
+
 TEST_F(OtherBundlesTest, AnEntryOnlyBundleShowsTheItemsItsEntryCarries) {
   installAll();
   ASSERT_EQ(run("open settings Notepad\nwait 1\nexpect /top PSListController\nexpect /title Notepad\n"

@@ -69,10 +69,20 @@ function showAppearance(appearance) {
   document.getElementById('appearance-dark').setAttribute('aria-checked', String(appearance === 'dark'));
 }
 
-// The panel message: stored values, appearance, process in front, clock.
+// The device's language in the chooser, added to it when the chooser lacks it (a
+// script may set any language).
+function showLanguage(language) {
+  const chooser = document.getElementById('language');
+  if (!language || chooser.value === language) return;
+  if (![...chooser.options].some((option) => option.value === language)) chooser.add(new Option(language, language));
+  chooser.value = language;
+}
+
+// The panel message: stored values, appearance, language, process in front, clock.
 export function showPanel(message) {
   showPrefs(message.prefs, message.prefsFile);
   showAppearance(message.appearance);
+  showLanguage(message.language);
   document.getElementById('front-process').textContent = message.process;
   clock = { t: message.t, at: performance.now() };
 }
@@ -142,6 +152,8 @@ export function listenToPanel() {
       command({ type: 'appearance', appearance });
     });
   }
+  const chooser = document.getElementById('language');
+  chooser.addEventListener('change', () => command({ type: 'language', language: chooser.value }));
   click('clear-log', clearLog);
   setInterval(showClock, 250);
 }
