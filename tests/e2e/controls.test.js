@@ -1,7 +1,7 @@
 // Another bundle's page in the browser, installed with --bundle: a slider dragged
 // with the mouse, a segment clicked, a text field typed into and ended with
 // Return, each with the role a screen reader finds in the page's mirror; the
-// panel's language chooser.
+// panel's language chooser; an address that opens the page.
 'use strict';
 
 const { describe, test, before, after } = require('node:test');
@@ -154,5 +154,28 @@ describe('the standard controls of another bundle', () => {
     assert.equal((await api('/api/panel')).language, 'de');
     await phone.page.selectOption('#language', 'en');
     assert.deepEqual(phone.errors, []);
+  });
+
+  test('the address opens a page in an appearance and a language, and the panel shows the link to copy', async () => {
+    const other = await Phone.open({ url: `${server.url}?open=prefs:root=Dials&appearance=dark&language=de` });
+    try {
+      const end = Date.now() + 10000;
+      for (;;) {
+        const panel = await api('/api/panel');
+        const footer = (await api('/api/state')).table?.sections?.[0]?.footer;
+        if (panel.appearance === 'dark' && panel.language === 'de' && panel.address === 'prefs:root=Dials' && footer === 'Hallo') break;
+        if (Date.now() > end) throw new Error(`the address was not followed: ${JSON.stringify({ panel: { appearance: panel.appearance, language: panel.language, address: panel.address }, footer })}`);
+        await new Promise((resolve) => setTimeout(resolve, 40));
+      }
+      await other.page.waitForFunction(() => document.getElementById('address').value.includes('open=prefs%3Aroot%3DDials'));
+      const link = await other.page.inputValue('#address');
+      const parameters = new URL(link).searchParams;
+      assert.equal(parameters.get('open'), 'prefs:root=Dials');
+      assert.equal(parameters.get('appearance'), 'dark');
+      assert.equal(parameters.get('language'), 'de');
+      assert.deepEqual(other.errors, []);
+    } finally {
+      await other.close();
+    }
   });
 });

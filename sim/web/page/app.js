@@ -8,6 +8,7 @@
 // loop that draws a frame each display frame; each concern is a module of its own
 // in modules/.
 
+import { listenToAddress, openFromAddress, showAddress } from './modules/address.js';
 import { connect } from './modules/connection.js';
 import { draw } from './modules/drawing.js';
 import { followPixelRatio, layout, screenSize, setScreen } from './modules/fitting.js';
@@ -29,9 +30,13 @@ const handlers = {
   hello(message) {
     setScreen(message.screen);
     clearLog();
+    openFromAddress();
   },
   frame: receiveFrame,
-  panel: showPanel,
+  panel(message) {
+    showPanel(message);
+    showAddress(message);
+  },
   events(message) {
     appendEvents(message.events, !message.history);
   },
@@ -93,6 +98,7 @@ function renderLoop() {
 
 listenForInput();
 listenToPanel();
+listenToAddress();
 loadSymbols();
 connect(handlers, connectionChanged);
 requestAnimationFrame(renderLoop);
