@@ -1,7 +1,7 @@
 // Another bundle's page in the browser, installed with --bundle: a slider dragged
 // with the mouse, a segment clicked, a text field typed into and ended with
 // Return, each with the role a screen reader finds in the page's mirror; the
-// panel's language chooser; an address that opens the page.
+// panel's language chooser and its list of bundles; an address that opens the page.
 'use strict';
 
 const { describe, test, before, after } = require('node:test');
@@ -177,5 +177,20 @@ describe('the standard controls of another bundle', () => {
     } finally {
       await other.close();
     }
+  });
+
+  test('the panel lists the installed bundles and opens one with a click', async () => {
+    const labels = await phone.page.$$eval('#bundles button', (buttons) => buttons.map((b) => b.textContent));
+    assert.ok(labels.includes('Kavro') && labels.includes('Dials'), `the panel lists ${labels}`);
+    const title = async () => (await api('/api/state')).title;
+    for (const [name, wanted] of [['kavroprefs', 'Kavro'], ['Dials', 'Dials']]) {
+      await phone.page.click(`#bundles button[data-bundle="${name}"]`);
+      const end = Date.now() + 10000;
+      while ((await title()) !== wanted) {
+        if (Date.now() > end) throw new Error(`the page stayed ${await title()}`);
+        await new Promise((resolve) => setTimeout(resolve, 40));
+      }
+    }
+    assert.deepEqual(phone.errors, []);
   });
 });

@@ -9,6 +9,7 @@
 // in modules/.
 
 import { listenToAddress, openFromAddress, showAddress } from './modules/address.js';
+import { showBundles } from './modules/bundles.js';
 import { connect } from './modules/connection.js';
 import { draw } from './modules/drawing.js';
 import { followPixelRatio, layout, screenSize, setScreen } from './modules/fitting.js';
@@ -36,6 +37,7 @@ const handlers = {
   panel(message) {
     showPanel(message);
     showAddress(message);
+    showBundles(message.bundles);
   },
   events(message) {
     appendEvents(message.events, !message.history);
