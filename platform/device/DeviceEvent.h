@@ -12,7 +12,8 @@
 namespace kavro::platform {
 
 struct DeviceEvent {
-  using Field = std::variant<std::int64_t, double, std::string, bool>;
+  // A list of names (the files of a reload) is the one field that is no scalar.
+  using Field = std::variant<std::int64_t, double, std::string, bool, std::vector<std::string>>;
   std::uint64_t sequence = 0;
   double time = 0;
   std::string process;

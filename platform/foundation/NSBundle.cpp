@@ -1,4 +1,5 @@
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSBundlePrivate.h"
 
 #include "platform/device/Device.h"
 #include "platform/foundation/DomainFileSnapshot.h"
@@ -90,6 +91,19 @@ std::shared_ptr<NSBundle> NSBundle::mainBundle() {
   return bundles->main;
 }
 
+// Reads the Info.plist of the bundle at `folder` into `info`, which is empty
+// when the file is missing or unreadable (said on standard error).
+static void readInfo(PlistValue::Dictionary& info, const std::string& path, const std::filesystem::path& folder) {
+  info.clear();
+  std::string problem;
+  auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(folder / "Info.plist", &problem);
+  if (plist && plist->isDictionary())
+    info = *plist->asDictionary();
+  else if (std::filesystem::exists(folder / "Info.plist"))
+    std::fprintf(stderr, "NSBundle: %s/Info.plist cannot be read (%s); the bundle has no info\n",
+                 path.c_str(), problem.c_str());
+}
+
 std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& path) {
   auto bundles = table();
   auto found = bundles->byPath.find(path);
@@ -99,16 +113,26 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& path) {
   if (!std::filesystem::is_directory(folder, error)) return nullptr;
   auto bundle = alloc<NSBundle>();
   bundle->path_ = path;
-  std::string problem;
-  auto info = NSPropertyListSerialization::propertyListWithContentsOfFile(folder / "Info.plist", &problem);
-  if (info && info->isDictionary())
-    bundle->info_ = *info->asDictionary();
-  else if (std::filesystem::exists(folder / "Info.plist"))
-    std::fprintf(stderr, "NSBundle: %s/Info.plist cannot be read (%s); the bundle has no info\n",
-                 path.c_str(), problem.c_str());
+  readInfo(bundle->info_, path, folder);
   bundles->byPath[path] = bundle;
   return bundle;
 }
+
+namespace kavro::platform::foundation {
+
+void BundleInternals::rereadBundleAtPath(const std::string& path) {
+  auto bundles = table();
+  auto found = bundles->byPath.find(path);
+  if (found == bundles->byPath.end()) return;
+  NSBundle& bundle = *found->second;
+  readInfo(bundle.info_, path, kavro::platform::Device::current().resolve(path));
+  bundle.stringTables_.clear();
+  bundle.chosenForLanguage_.clear();
+  bundle.chosenFolderTime_.reset();
+  bundle.chosenLocalizations_.clear();
+}
+
+}  // namespace kavro::platform::foundation
 
 std::shared_ptr<NSBundle> NSBundle::bundleForClass(const Class* cls) {
   auto bundles = table();

@@ -20,6 +20,7 @@
 class Class;
 namespace kavro::platform::foundation {
 class DomainFileSnapshot;
+struct BundleInternals;
 }
 
 class NSBundle : public NSObject {
@@ -74,6 +75,7 @@ class NSBundle : public NSObject {
   const Class* principalClass();
 
  private:
+  friend struct kavro::platform::foundation::BundleInternals;
   std::string path_;
   std::string mainIdentifier_;
   PlistValue::Dictionary info_;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/ReferenceDateCalendar.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kavro::platform::foundation {
@@ -56,9 +57,18 @@ constexpr int kElementsBeyondContainers = 2;
 XmlPropertyListScanner::XmlPropertyListScanner(std::string_view text, int maximumDepth)
     : text_(text), maximumDepth_(maximumDepth) {}
 
-bool XmlPropertyListScanner::fail(const std::string& reason) {
-  if (error_.empty()) error_ = reason;
+bool XmlPropertyListScanner::fail(std::size_t position, const std::string& reason) {
+  if (error_.empty()) error_ = "line " + std::to_string(lineOf(position)) + ": " + reason;
   return false;
+}
+
+// Lines end at a line feed, a carriage return, or both in that order.
+std::size_t XmlPropertyListScanner::lineOf(std::size_t position) const {
+  std::size_t line = 1;
+  position = std::min(position, text_.size());
+  for (std::size_t i = 0; i < position; ++i)
+    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) ++line;
+  return line;
 }
 
 std::size_t XmlPropertyListScanner::skipPast(std::size_t from, std::string_view terminator) const {
@@ -106,19 +116,27 @@ std::size_t XmlPropertyListScanner::tagEnd(std::size_t from) const {
   return npos;
 }
 
+// The name of the tag from `start` ('<') to `end` ('>'), a closing tag's without its '/'.
+std::string_view XmlPropertyListScanner::elementName(std::size_t start, std::size_t end) const {
+  std::size_t nameStart = start + 1;
+  if (nameStart < end && text_[nameStart] == '/') ++nameStart;
+  std::size_t nameEnd = nameStart;
+  while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' && text_[nameEnd] != '\n' &&
+         text_[nameEnd] != '\r' && text_[nameEnd] != '/')
+    ++nameEnd;
+  return text_.substr(nameStart, nameEnd - nameStart);
+}
+
 bool XmlPropertyListScanner::openElement(std::size_t start, std::size_t end) {
   const bool selfClosing = text_[end - 1] == '/';
   if (selfClosing) return true;
-  if (++depth_ > maximumDepth_ + kElementsBeyondContainers)
-    return fail("it is nested deeper than " + std::to_string(maximumDepth_) + " levels");
-  std::size_t nameEnd = start + 1;
-  while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' &&
-         text_[nameEnd] != '\n' && text_[nameEnd] != '\r' && text_[nameEnd] != '/')
-    ++nameEnd;
-  const std::string_view name = text_.substr(start + 1, nameEnd - start - 1);
+  if (static_cast<int>(open_.size()) + 1 > maximumDepth_ + kElementsBeyondContainers)
+    return fail(start, "it is nested deeper than " + std::to_string(maximumDepth_) + " levels");
+  const std::string_view name = elementName(start, end);
+  open_.emplace_back(name, start);
   if (name == "date" || name == "integer") {
     std::size_t contentEnd = text_.find('<', end + 1);
-    if (contentEnd == npos) return fail("a <" + std::string(name) + "> element is not closed");
+    if (contentEnd == npos) return fail(start, "a <" + std::string(name) + "> element is not closed");
     const std::string_view content = text_.substr(end + 1, contentEnd - end - 1);
     if (name == "date")
       dates_.push_back(ReferenceDateCalendar::parseISO8601(content));
@@ -128,29 +146,41 @@ bool XmlPropertyListScanner::openElement(std::size_t start, std::size_t end) {
   return true;
 }
 
+bool XmlPropertyListScanner::closeElement(std::size_t start, std::size_t end) {
+  const std::string_view name = elementName(start, end);
+  if (open_.empty()) return fail(start, "</" + std::string(name) + "> closes no element");
+  auto [opened, openedAt] = open_.back();
+  if (name != opened)
+    return fail(start, "</" + std::string(name) + "> does not close <" + std::string(opened) + "> of line " +
+                           std::to_string(lineOf(openedAt)));
+  open_.pop_back();
+  return true;
+}
+
 // XML has no NUL character, neither raw nor as a reference (&#0; &#x00;), and
-// libplist aborts on a dictionary key that holds one.
-bool XmlPropertyListScanner::holdsNul() const {
-  if (text_.find('\0') != npos) return true;
+// libplist aborts on a dictionary key that holds one. The position of the first,
+// or npos.
+std::size_t XmlPropertyListScanner::nulPosition() const {
+  if (std::size_t raw = text_.find('\0'); raw != npos) return raw;
   for (std::size_t at = text_.find("&#"); at != npos; at = text_.find("&#", at + 2)) {
     std::size_t digit = at + 2;
     const bool hexadecimal = digit < text_.size() && (text_[digit] == 'x' || text_[digit] == 'X');
     if (hexadecimal) ++digit;
     while (digit < text_.size() && text_[digit] == '0') ++digit;
     const bool zeroDigitsSeen = digit > at + 2 + (hexadecimal ? 1 : 0);
-    if (zeroDigitsSeen && digit < text_.size() && text_[digit] == ';') return true;
+    if (zeroDigitsSeen && digit < text_.size() && text_[digit] == ';') return at;
   }
-  return false;
+  return npos;
 }
 
 bool XmlPropertyListScanner::scan(std::string* error) {
   error_.clear();
   dates_.clear();
   integers_.clear();
-  depth_ = 0;
+  open_.clear();
   bool ok = true;
-  if (holdsNul()) {
-    ok = fail("it holds a NUL character");
+  if (std::size_t nul = nulPosition(); nul != npos) {
+    ok = fail(nul, "it holds a NUL character");
     if (error) *error = error_;
     return false;
   }
@@ -160,32 +190,29 @@ bool XmlPropertyListScanner::scan(std::string* error) {
     std::size_t next;
     if (rest.starts_with("<!--")) {
       next = skipPast(position + 4, "-->");
-      if (next == npos) ok = fail("a comment is not closed");
+      if (next == npos) ok = fail(position, "a comment is not closed");
     } else if (rest.starts_with("<![CDATA[")) {
       next = skipPast(position + 9, "]]>");
-      if (next == npos) ok = fail("a CDATA section is not closed");
+      if (next == npos) ok = fail(position, "a CDATA section is not closed");
     } else if (rest.starts_with("<!")) {
       next = skipDeclaration(position + 2);
-      if (next == npos) ok = fail("a declaration is not closed");
+      if (next == npos) ok = fail(position, "a declaration is not closed");
     } else if (rest.starts_with("<?")) {
       next = skipPast(position + 2, "?>");
-      if (next == npos) ok = fail("a processing instruction is not closed");
+      if (next == npos) ok = fail(position, "a processing instruction is not closed");
     } else {
       std::size_t end = tagEnd(position + 1);
       if (end == npos) {
-        ok = fail("a tag is not closed");
+        ok = fail(position, "a tag is not closed");
         break;
       }
       next = end + 1;
-      if (rest.starts_with("</")) {
-        if (--depth_ < 0) ok = fail("a closing tag has no opening tag");
-      } else {
-        ok = openElement(position, end);
-      }
+      ok = rest.starts_with("</") ? closeElement(position, end) : openElement(position, end);
     }
     position = next;
   }
-  if (ok && depth_ != 0) ok = fail("an element is not closed");
+  if (ok && !open_.empty())
+    ok = fail(open_.back().second, "<" + std::string(open_.back().first) + "> is not closed");
   if (!ok && error) *error = error_;
   return ok;
 }

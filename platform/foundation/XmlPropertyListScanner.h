@@ -1,7 +1,9 @@
 #pragma once
 // Checks an XML property list before libplist parses it: every comment, CDATA
-// section, declaration and tag is closed, closing tags do not outnumber opening
-// ones, and elements are nested no deeper than the limit.
+// section, declaration and tag is closed, each closing tag closes the element
+// opened last, and elements are nested no deeper than the limit. A failure names
+// the line it is on ("line 12: </strin> does not close <string> of line 12"), so
+// that a person editing the file by hand finds it.
 //
 // It also reads the text of every <date> and <integer> element itself, in document
 // order: libplist 2.2 keeps dates as 32-bit seconds, so dates before 1901 or after
@@ -32,17 +34,22 @@ class XmlPropertyListScanner {
   const std::vector<std::optional<PlistValue>>& integers() const { return integers_; }
 
  private:
-  bool fail(const std::string& reason);
-  bool holdsNul() const;
+  // Fails with `reason` at the line of `position`.
+  bool fail(std::size_t position, const std::string& reason);
+  std::size_t lineOf(std::size_t position) const;
+  std::size_t nulPosition() const;
   // Each returns the position just after the construct, or npos when unterminated.
   std::size_t skipPast(std::size_t from, std::string_view terminator) const;
   std::size_t skipDeclaration(std::size_t from) const;
   std::size_t tagEnd(std::size_t from) const;
   bool openElement(std::size_t start, std::size_t end);
+  bool closeElement(std::size_t start, std::size_t end);
+  std::string_view elementName(std::size_t start, std::size_t end) const;
 
   std::string_view text_;
   int maximumDepth_;
-  int depth_ = 0;
+  // The elements open at the scanning position: their names and where they start.
+  std::vector<std::pair<std::string_view, std::size_t>> open_;
   std::vector<std::optional<double>> dates_;
   std::vector<std::optional<PlistValue>> integers_;
   std::string error_;

@@ -20,6 +20,8 @@ bool Application::openURL(const std::string& url) {
 
 void Application::presentPicker(const std::string& key) { presentPickerFrom(Screen::frontMostController(window()), key); }
 
+void Application::bundleReinstalled(const std::string&) {}
+
 bool Application::back() { return false; }
 
 void Application::showHomeScreen() {}

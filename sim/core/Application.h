@@ -43,6 +43,10 @@ class Application {
   // there never is).
   virtual bool back();
 
+  // The preference bundle NAME was installed again (its files changed): what the
+  // application shows of it is brought up to date, in place (nothing by default).
+  virtual void bundleReinstalled(const std::string& name);
+
   // The home screen's part (nothing by default). Shows the home screen with no
   // application over it, at once.
   virtual void showHomeScreen();

@@ -1,6 +1,7 @@
 #include "sim/core/BundleInstaller.h"
 
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "sim/core/SampleDevice.h"
 
 #include <unistd.h>
 
@@ -8,7 +9,9 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <regex>
 #include <set>
 
 namespace kavro::sim {
@@ -76,6 +79,10 @@ void copyBundleFiles(const fs::path& source, const fs::path& target) {
   std::error_code error;
   for (auto it = fs::recursive_directory_iterator(source, error); !error && it != fs::recursive_directory_iterator();
        it.increment(error)) {
+    if (isEditorLeftover(it->path())) {
+      if (it->is_directory(error)) it.disable_recursion_pending();
+      continue;
+    }
     if (!it->is_regular_file(error)) continue;
     fs::path relative = it->path().lexically_relative(source);
     auto bytes = readFile(it->path());
@@ -126,6 +133,13 @@ std::string entryBytes(PlistValue entry, const std::string& name) {
 
 }  // namespace
 
+bool isEditorLeftover(const fs::path& file) {
+  std::string name = file.filename().string();
+  return name.empty() || name[0] == '.' || name[0] == '#' || name.back() == '~';
+}
+
+std::string installedBundlePath(const std::string& name) { return "/" + std::string(kBundlesFolder) + "/" + name + ".bundle"; }
+
 std::string bundleNameOf(const fs::path& bundleFolder) {
   fs::path folder = bundleFolder.lexically_normal();
   if (!folder.has_filename()) folder = folder.parent_path();
@@ -134,7 +148,15 @@ std::string bundleNameOf(const fs::path& bundleFolder) {
   return name;
 }
 
-InstalledBundle installPreferenceBundle(const fs::path& deviceFolder, const fs::path& bundleFolder) {
+namespace {
+
+// A folder checked to be a bundle, with the entry it installs with.
+struct CheckedBundle {
+  InstalledBundle bundle;
+  PlistValue entry;
+};
+
+CheckedBundle checkBundle(const fs::path& bundleFolder) {
   fs::path folder = bundleFolder.lexically_normal();
   if (!folder.has_filename()) folder = folder.parent_path();
   std::error_code error;
@@ -150,9 +172,19 @@ InstalledBundle installPreferenceBundle(const fs::path& deviceFolder, const fs::
       notABundle(folder, "it has no specifier list Root.plist (and its entry carries no \"items\")");
     readDictionary(folder, folder / kRootList, "its specifier list");
   }
-  copyBundleFiles(folder, deviceFolder / kBundlesFolder / (name + ".bundle"));
-  installFile(deviceFolder / kEntriesFolder / (name + ".plist"), entryBytes(entry, name));
-  return {name, folder, entrySource, entryOnly};
+  return {{name, folder, entrySource, entryOnly}, entry};
+}
+
+}  // namespace
+
+InstalledBundle checkPreferenceBundle(const fs::path& bundleFolder) { return checkBundle(bundleFolder).bundle; }
+
+InstalledBundle installPreferenceBundle(const fs::path& deviceFolder, const fs::path& bundleFolder) {
+  CheckedBundle checked = checkBundle(bundleFolder);
+  const std::string& name = checked.bundle.name;
+  copyBundleFiles(checked.bundle.source, deviceFolder / kBundlesFolder / (name + ".bundle"));
+  installFile(deviceFolder / kEntriesFolder / (name + ".plist"), entryBytes(checked.entry, name));
+  return checked.bundle;
 }
 
 namespace {
@@ -206,6 +238,114 @@ std::vector<InstalledBundleSummary> installedBundleSummaries(const fs::path& dev
     return left != right ? left < right : a.name < b.name;
   });
   return bundles;
+}
+
+namespace {
+
+// The regular files under a folder (editor leftovers aside), by their paths
+// relative to it, with their bytes; empty when it does not exist.
+std::map<std::string, std::string> filesUnder(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+       it.increment(error)) {
+    if (isEditorLeftover(it->path())) {
+      if (it->is_directory(error)) it.disable_recursion_pending();
+      continue;
+    }
+    if (!it->is_regular_file(error)) continue;
+    if (auto bytes = readFile(it->path())) files[it->path().lexically_relative(root).generic_string()] = *bytes;
+  }
+  return files;
+}
+
+// What a bundle has on the device: the files of its folder, and its entry under
+// the key "" (no file of a folder has an empty path).
+std::map<std::string, std::string> installedFiles(const fs::path& deviceFolder, const std::string& name) {
+  auto files = filesUnder(deviceFolder / kBundlesFolder / (name + ".bundle"));
+  if (auto entry = readFile(deviceFolder / kEntriesFolder / (name + ".plist"))) files[""] = *entry;
+  return files;
+}
+
+bool isReadAsPropertyList(const fs::path& file) {
+  return file.extension() == ".plist" || file.extension() == ".strings";
+}
+
+// The line a reader's message names ("… line 12: …"), or 0.
+int lineInMessage(const std::string& message) {
+  static const std::regex kLine("line ([0-9]{1,9})");
+  std::smatch match;
+  return std::regex_search(message, match, kLine) ? std::stoi(match[1]) : 0;
+}
+
+// The first property list or strings table of the source folder that differs from
+// what is installed and cannot be read. The entry beside a bundle's folder is
+// checked too; Kavro's resources are checked whole.
+std::optional<ReinstallProblem> firstUnreadableFile(const BundleSource& source,
+                                                    const std::map<std::string, std::string>& installed) {
+  std::vector<std::pair<std::string, fs::path>> candidates;
+  for (auto& [relative, bytes] : filesUnder(source.folder)) {
+    if (!isReadAsPropertyList(relative)) continue;
+    auto found = installed.find(relative);
+    if (!source.builtIn && found != installed.end() && found->second == bytes) continue;
+    candidates.emplace_back(relative, source.folder / relative);
+  }
+  if (!source.builtIn) {
+    fs::path beside = source.folder.parent_path() / (source.name + ".plist");
+    std::error_code error;
+    if (fs::exists(beside, error)) candidates.emplace_back("../" + beside.filename().string(), beside);
+  }
+  for (auto& [relative, file] : candidates) {
+    std::string error;
+    if (!NSPropertyListSerialization::propertyListWithContentsOfFile(file, &error))
+      return ReinstallProblem{relative, lineInMessage(error), error};
+  }
+  return std::nullopt;
+}
+
+// The source files that account for what changed between two installed states.
+std::vector<std::string> changedSourceFiles(const std::map<std::string, std::string>& before,
+                                            const std::map<std::string, std::string>& after,
+                                            const BundleSource& source) {
+  std::set<std::string> changed;
+  auto note = [&](const std::string& path) {
+    if (!path.empty()) return void(changed.insert(path));
+    // The entry: the file it came from.
+    std::error_code error;
+    if (source.builtIn)
+      changed.insert(std::string(kKavroBundleName) + ".plist");
+    else if (fs::exists(source.folder / kEntryFileInside, error))
+      changed.insert(kEntryFileInside);
+    else if (fs::exists(source.folder.parent_path() / (source.name + ".plist"), error))
+      changed.insert("../" + source.name + ".plist");
+    else
+      changed.insert("Info.plist");
+  };
+  for (auto& [path, bytes] : after)
+    if (auto found = before.find(path); found == before.end() || found->second != bytes) note(path);
+  for (auto& [path, bytes] : before)
+    if (!after.count(path)) note(path);
+  return {changed.begin(), changed.end()};
+}
+
+}  // namespace
+
+Reinstall reinstallBundle(const fs::path& deviceFolder, const BundleSource& source) {
+  auto before = installedFiles(deviceFolder, source.name);
+  if (auto problem = firstUnreadableFile(source, before)) return {{}, std::move(problem)};
+  try {
+    if (source.builtIn)
+      installKavroBundle(deviceFolder, source.folder);
+    else
+      installPreferenceBundle(deviceFolder, source.folder);
+  } catch (const BundleInstallError& error) {
+    return {{}, ReinstallProblem{"", lineInMessage(error.what()), error.what()}};
+  } catch (const std::runtime_error& error) {
+    // Kavro's resources lack a file (removed while it runs): the device keeps what it has.
+    if (!source.builtIn) throw;
+    return {{}, ReinstallProblem{"", 0, error.what()}};
+  }
+  return {changedSourceFiles(before, installedFiles(deviceFolder, source.name), source), std::nullopt};
 }
 
 }  // namespace kavro::sim

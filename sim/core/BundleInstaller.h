@@ -13,10 +13,18 @@
 //
 // Installing is repeatable: each start gives the same installed files (a file
 // is replaced, atomically, only when its bytes differ; files the folder no
-// longer has are removed from the installed copy). Stored preference domains are
-// never touched.
+// longer has are removed from the installed copy). An editor's leftovers are not
+// part of a bundle and are not installed: names starting with "." or "#" (swap,
+// lock and autosave files) or ending in "~" (backups). Stored preference domains
+// are never touched.
+//
+// Installing again while the device runs (reinstallBundle) first reads every
+// property list and strings table that would change: one that cannot be read is
+// reported with its file and line and nothing is installed, so the pages keep
+// what they show.
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +44,14 @@ struct InstalledBundle {
   bool entryOnly = false;
 };
 
+// Whether a file of a bundle's folder is an editor's leftover rather than part
+// of the bundle (see above).
+bool isEditorLeftover(const std::filesystem::path& file);
+
+// Checks that `bundleFolder` can be installed, as installPreferenceBundle does,
+// without installing it: what it would install as.
+InstalledBundle checkPreferenceBundle(const std::filesystem::path& bundleFolder);
+
 // Checks `bundleFolder` and installs it into the device folder `deviceFolder`.
 // Throws BundleInstallError when the folder is not a bundle (no Info.plist, or one
 // that is no dictionary; no Root list; an entry that cannot be read), and
@@ -45,6 +61,33 @@ InstalledBundle installPreferenceBundle(const std::filesystem::path& deviceFolde
 
 // The bundle name a folder installs as: its name without ".bundle".
 std::string bundleNameOf(const std::filesystem::path& bundleFolder);
+// The iOS path an installed bundle has: "/var/jb/Library/PreferenceBundles/NAME.bundle".
+std::string installedBundlePath(const std::string& name);
+
+// Where an installed bundle's files come from, to install it again when they change.
+struct BundleSource {
+  std::string name;               // the installed bundle's name
+  std::filesystem::path folder;   // the folder its files come from
+  bool builtIn = false;           // Kavro's own, from the repository's resources (SampleDevice.h)
+};
+
+// A file of a bundle that could not be read: the file (relative to the source
+// folder, or as the installer names it), its line when known (0 otherwise) and why.
+struct ReinstallProblem {
+  std::string file;
+  int line = 0;
+  std::string message;
+};
+struct Reinstall {
+  // The bundle's installed files (its folder and its entry) that changed, by
+  // their paths in the source folder, sorted; empty when nothing changed.
+  std::vector<std::string> changedFiles;
+  // Set when nothing was installed.
+  std::optional<ReinstallProblem> problem;
+};
+// Installs `source` into the device folder again (see above). Throws
+// std::runtime_error only when the device cannot be written.
+Reinstall reinstallBundle(const std::filesystem::path& deviceFolder, const BundleSource& source);
 
 // What the web panel lists of an installed bundle: its name, its entry's label and
 // the preference domains its lists name ("defaults" of the rows of every

@@ -25,6 +25,7 @@
 
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/device/Device.h"
+#include "sim/core/BundleInstaller.h"
 #include "sim/core/Query.h"
 
 #include <cstdint>
@@ -129,6 +130,12 @@ class Input {
   // The device's language (a tag such as "de"); the Settings pages that are open
   // load their lists again, in it. InputError for a tag the device refuses.
   void setLanguage(const std::string& language);
+  // Installs a bundle again from its source folder, as a change to its files
+  // asks (BundleInstaller.h), and reloads its open pages in place; logs a
+  // `reload` event naming the bundle and the files that changed (nothing when
+  // none did), or a `reloadFailed` event naming the file and line that could not
+  // be read, in which case the pages stay as they were. Returns what happened.
+  Reinstall reloadBundle(const BundleSource& source);
 
   // The controls of preference rows (`row:S,R` queries; InputError when the row
   // has no such control). A finger drags the slider's thumb to `value` (clamped to

@@ -46,6 +46,13 @@ json Readings::eventsAfter(std::uint64_t after, std::size_t limit) {
   return list;
 }
 
+json Readings::reloadProblems() const {
+  json problems = json::array();
+  for (auto& [bundle, problem] : simulator_.reloadProblems())
+    problems.push_back({{"bundle", bundle}, {"file", problem.file}, {"line", problem.line}, {"error", problem.message}});
+  return problems;
+}
+
 std::uint64_t Readings::lastEventSequence() const { return simulator_.device().lastEventSequence(); }
 
 std::string Readings::picture() {

@@ -39,6 +39,9 @@ class Readings {
   // shows them plus their "seq".
   nlohmann::json eventsAfter(std::uint64_t after, std::size_t limit = kStateLogLength);
   std::uint64_t lastEventSequence() const;
+  // The bundles whose latest reinstall failed (their files could not be read),
+  // sorted by name: [{"bundle", "file", "line", "error"}]; empty when none did.
+  nlohmann::json reloadProblems() const;
 
   // The front-most screen as JSON members (no braces): "process", "appearance",
   // "w", "h", "root" (the window's render tree) and "chrome" (the system's drawing

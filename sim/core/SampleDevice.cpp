@@ -219,7 +219,9 @@ void createFromSample(const fs::path& folder, const fs::path& sample) {
   syncFolder(parent);
 }
 
-void installBundle(const fs::path& folder, const fs::path& resources) {
+}  // namespace
+
+void installKavroBundle(const fs::path& folder, const fs::path& resources) {
   const fs::path bundle = folder / kInstalledBundlePath;
   makeFolders(bundle);
   std::vector<std::string> names(std::begin(kBundleFiles), std::end(kBundleFiles));
@@ -236,8 +238,6 @@ void installBundle(const fs::path& folder, const fs::path& resources) {
   installFile(folder / kSettingsEntryPath,
               readRequiredFile(resources / kSettingsEntryFile, "the bundle resource"));
 }
-
-}  // namespace
 
 DeviceSources DeviceSources::fromSourceTree() {
   fs::path root(KAVRO_SOURCE_DIR);
@@ -269,7 +269,7 @@ void prepareDevice(const fs::path& requestedFolder, const DeviceSources& sources
       markCreated(folder);
     }
   }
-  installBundle(folder, sources.resources);
+  installKavroBundle(folder, sources.resources);
   makeFolders(folder / kPreferencesPath);
 }
 

@@ -36,6 +36,11 @@ struct DeviceSources {
 // any failure (unwritable folder, missing sample or resource file).
 void prepareDevice(const std::filesystem::path& folder);
 void prepareDevice(const std::filesystem::path& folder, const DeviceSources& sources);
+// Installs the bundle and its Settings entry from `resources` into the device
+// `folder` (as prepareDevice does), each file replaced only when its bytes differ.
+void installKavroBundle(const std::filesystem::path& folder, const std::filesystem::path& resources);
+// The name Kavro's bundle is installed under.
+inline constexpr const char* kKavroBundleName = "kavroprefs";
 
 // Paths inside a device, relative to its folder: the bundle's own installed path
 // (kavro::kBundlePath without its leading "/"), its Settings entry, the domains.

@@ -1,6 +1,7 @@
 #include "sim/core/Simulator.h"
 
 #include "platform/PlatformClasses.h"
+#include "platform/foundation/NSBundlePrivate.h"
 #include "platform/uikit/UIApplication.h"
 #include "rootpage/BundleExecutable.h"
 #include "sim/core/Application.h"
@@ -213,6 +214,27 @@ bool Simulator::back() {
 }
 
 void Simulator::setAppearance(kavro::platform::Appearance appearance) { device_->setAppearance(appearance); }
+
+void Simulator::bundleReinstalled(const std::string& name) {
+  const std::string path = installedBundlePath(name);
+  // The pictures' URLs carry their files' versions: made anew for the new files.
+  readings_->assets().filesChanged();
+  for (const ApplicationKind& kind : kinds_) {
+    Application* application = runningApplication(kind.processName);
+    if (!application) continue;
+    device_->dispatch(*device_->process(kind.processName), [&] {
+      kavro::platform::foundation::BundleInternals::rereadBundleAtPath(path);
+      application->bundleReinstalled(name);
+    });
+  }
+}
+
+void Simulator::setReloadProblem(const std::string& name, std::optional<ReinstallProblem> problem) {
+  if (problem)
+    reloadProblems_[name] = std::move(*problem);
+  else
+    reloadProblems_.erase(name);
+}
 
 kavro::platform::uikit::TouchDriver& Simulator::finger() {
   auto window = frontWindow();

@@ -14,8 +14,10 @@
 #include "platform/uikit/TouchDriver.h"
 #include "platform/uikit/UIWindow.h"
 #include "sim/core/ApplicationKind.h"
+#include "sim/core/BundleInstaller.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -97,6 +99,15 @@ class Simulator {
   bool back();
   void setAppearance(kavro::platform::Appearance appearance);
 
+  // Bundles installed again while the device runs.
+  // The bundle NAME's files were replaced: every running process reads the bundle
+  // anew, and each application brings what it shows of it up to date.
+  void bundleReinstalled(const std::string& name);
+  // The latest failed reinstall of each bundle whose files could not be read,
+  // until one succeeds: by bundle name.
+  const std::map<std::string, ReinstallProblem>& reloadProblems() const { return reloadProblems_; }
+  void setReloadProblem(const std::string& name, std::optional<ReinstallProblem> problem);
+
   // The one finger, on the front-most window: made anew (cancelling a touch in
   // flight) when the front-most window changed since it went down.
   kavro::platform::uikit::TouchDriver& finger();
@@ -128,6 +139,7 @@ class Simulator {
   std::optional<kavro::platform::uikit::TouchDriver> finger_;
   std::string fingerProcess_;
   UIWindow* fingerWindow_ = nullptr;
+  std::map<std::string, ReinstallProblem> reloadProblems_;
 };
 
 }  // namespace kavro::sim

@@ -3,6 +3,7 @@
 
 #include "sim/core/BundleInstaller.h"
 #include "sim/core/Input.h"
+#include "sim/core/SampleDevice.h"
 #include "sim/devicefolder/DeviceFolder.h"
 #include "sim/phone/Phone.h"
 #include "sim/script/ScriptRunner.h"
@@ -31,18 +32,31 @@ int usage() {
   return 2;
 }
 
-// Installs each --bundle folder into the device, as the package manager would.
-void installBundles(const std::filesystem::path& folder, const std::vector<std::string>& bundles) {
+// Checks every --bundle folder before the device is touched: a refused folder
+// leaves no device folder behind.
+void checkBundles(const std::vector<std::string>& bundles) {
+  for (const std::string& bundle : bundles) kavro::sim::checkPreferenceBundle(bundle);
+}
+
+// Installs each --bundle folder into the device, as the package manager would;
+// returns where each comes from, Kavro's own first.
+std::vector<kavro::sim::BundleSource> installBundles(const std::filesystem::path& folder,
+                                                     const std::vector<std::string>& bundles) {
+  std::vector<kavro::sim::BundleSource> sources{
+      {kavro::sim::kKavroBundleName, kavro::sim::DeviceSources::fromSourceTree().resources, true}};
   for (const std::string& bundle : bundles) {
     auto installed = kavro::sim::installPreferenceBundle(folder, bundle);
     std::cerr << "kavro-sim: installed the bundle " << installed.name << " from " << installed.source.string()
               << (installed.entryOnly ? " (entry only)" : "") << "\n";
+    sources.push_back({installed.name, installed.source, false});
   }
+  return sources;
 }
 
 int run(const std::optional<std::string>& device, const std::vector<std::string>& bundles,
         const std::optional<std::string>& script) {
   std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
+  checkBundles(bundles);
   kavro::sim::Phone simulator(folder);
   installBundles(folder, bundles);
   kavro::sim::ScriptRunner runner(simulator, std::cout);
@@ -86,14 +100,18 @@ int serve(const std::optional<std::string>& device, const std::vector<std::strin
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   std::filesystem::path folder = kavro::sim::chooseDeviceFolder(device);
+  checkBundles(bundles);
   kavro::sim::Phone simulator(folder);
-  installBundles(folder, bundles);
+  auto sources = installBundles(folder, bundles);
   // The phone starts as a person finds it: the home screen behind, Settings on
   // the bundle's page in front.
   simulator.input().openSpringboard();
   simulator.input().openSettings();
   kavro::sim::LiveDevice live(simulator);
-  kavro::sim::WebServer server(live);
+  // While it serves, a change to a bundle's files installs it again and reloads its pages.
+  kavro::sim::WebServer::Options options;
+  options.watchedBundles = std::move(sources);
+  kavro::sim::WebServer server(live, std::move(options));
   int bound = server.bind("127.0.0.1", port);
   std::cout << "kavro-sim: the simulated iPhone is at http://127.0.0.1:" << bound << "/ (device " << folder.string()
             << "); Ctrl-C stops it" << std::endl;

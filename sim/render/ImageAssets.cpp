@@ -35,6 +35,23 @@ std::string hashAssetBytes(const std::vector<unsigned char>& bytes) {
   return id;
 }
 
+// The size and modification time of a file, as a short token; "0" when it cannot
+// be read.
+std::string fileVersion(const std::filesystem::path& file) {
+  std::error_code error;
+  auto size = std::filesystem::file_size(file, error);
+  if (error) return "0";
+  auto time = std::filesystem::last_write_time(file, error);
+  if (error) return "0";
+  std::uint64_t stamp = static_cast<std::uint64_t>(time.time_since_epoch().count()) * 31 + size;
+  std::string token;
+  do {
+    token += kAssetHexDigits[stamp & 15];
+    stamp >>= 4;
+  } while (stamp);
+  return token;
+}
+
 }  // namespace
 
 ImageAssets::ImageAssets(const std::filesystem::path& deviceRoot) {
@@ -53,7 +70,7 @@ std::string ImageAssets::fileURL(const std::filesystem::path& path) {
     std::filesystem::path relative = absolute.lexically_relative(root_);
     bool inside = !relative.empty() && *relative.begin() != ".." && relative.is_relative();
     if (inside) {
-      url = "/assets/file/" + encodeAssetPath(relative.generic_string());
+      url = "/assets/file/" + encodeAssetPath(relative.generic_string()) + "?v=" + fileVersion(absolute);
       files_[relative.generic_string()] = absolute;
     }
   }

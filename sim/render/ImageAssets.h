@@ -25,9 +25,14 @@ class ImageAssets {
 
   explicit ImageAssets(const std::filesystem::path& deviceRoot);
 
-  // "/assets/file/PATH" (PATH relative to the device folder, URL-encoded) for a file
-  // inside the device folder; empty for any other file.
+  // "/assets/file/PATH?v=VERSION" (PATH relative to the device folder,
+  // URL-encoded; VERSION from the file's size and modification time, so that a
+  // browser asks again for a picture whose file was replaced) for a file inside
+  // the device folder; empty for any other file.
   std::string fileURL(const std::filesystem::path& path);
+  // Files on the device were replaced (a bundle installed again): their URLs are
+  // made anew, with their new versions.
+  void filesChanged() { fileURLs_.clear(); }
   // "/assets/png/ID" for PNG bytes the platform made; ID is a hash of the bytes, so
   // the same picture keeps its URL. Empty for no bytes.
   std::string pngURL(const PNG& png);

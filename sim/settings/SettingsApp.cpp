@@ -1,6 +1,7 @@
 #include "sim/settings/SettingsApp.h"
 
 #include "platform/device/Process.h"
+#include "sim/settings/BundlePageReload.h"
 #include "sim/settings/SettingsEntry.h"
 #include "sim/settings/SettingsRootController.h"
 
@@ -63,10 +64,11 @@ bool SettingsApp::openURL(const std::string& url) {
 std::string SettingsApp::address() {
   auto pages = navigation_->viewControllers();
   if (pages.size() < 2) return "";
-  // An entry's page is titled after its entry.
-  auto entry = findSettingsEntry(pages[1]->title());
-  return entry ? std::string(kRootPrefix) + entry->bundleName : "";
+  std::string bundle = bundleOfEntryPage(pages[1]);
+  return bundle.empty() ? "" : std::string(kRootPrefix) + bundle;
 }
+
+void SettingsApp::bundleReinstalled(const std::string& name) { reloadBundlePages(*navigation_, name); }
 
 bool SettingsApp::back() { return navigation_->popViewControllerAnimated(true) != nullptr; }
 

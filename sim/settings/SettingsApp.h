@@ -35,6 +35,8 @@ class SettingsApp : public Application {
   // a message, when no entry or bundle matches.
   bool openURL(const std::string& url) override;
   bool back() override;
+  // The open pages of the bundle load their rows again, in place (BundlePageReload.h).
+  void bundleReinstalled(const std::string& name) override;
   // prefs:root=NAME of the bundle whose page is the second of the stack (the
   // first opened from the root page), NAME its bundle's name; "" on the root page.
   std::string address() override;

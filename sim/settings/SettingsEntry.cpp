@@ -62,6 +62,26 @@ std::set<std::string>& genericBundles() {
       ->names;
 }
 
+// The pages entries made in this process, each with its bundle's name (not
+// retained: a page that went away is forgotten).
+struct EntryPages {
+  std::vector<std::pair<std::weak_ptr<UIViewController>, std::string>> pages;
+};
+
+std::vector<std::pair<std::weak_ptr<UIViewController>, std::string>>& entryPages() {
+  return kavro::platform::Process::current()
+      .singleton<EntryPages>([] { return std::make_shared<EntryPages>(); })
+      ->pages;
+}
+
+// The specifiers of an entry-only bundle's items.
+kavro::platform::preferences::SpecifierList itemsOfEntry(const SettingsEntry& entry) {
+  std::string error;
+  auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(
+      kavro::platform::Device::current().resolve(entry.entryFile), &error);
+  return kavro::platform::preferences::specifierListFromPropertyList(plist ? *plist : PlistValue(), entry.entryFile);
+}
+
 // A PSListController of the rows of `list`, each aimed at the page.
 std::shared_ptr<UIViewController> genericPage(const kavro::platform::preferences::SpecifierList& list) {
   auto controller = alloc<PSListController>();
@@ -93,12 +113,7 @@ std::shared_ptr<UIViewController> principalPage(const std::shared_ptr<NSBundle>&
 
 std::shared_ptr<UIViewController> pageOfBundle(const SettingsEntry& entry) {
   namespace preferences = kavro::platform::preferences;
-  if (entry.entryOnly) {
-    std::string error;
-    auto plist = NSPropertyListSerialization::propertyListWithContentsOfFile(
-        kavro::platform::Device::current().resolve(entry.entryFile), &error);
-    return genericPage(preferences::specifierListFromPropertyList(plist ? *plist : PlistValue(), entry.entryFile));
-  }
+  if (entry.entryOnly) return genericPage(itemsOfEntry(entry));
   auto bundle = NSBundle::bundleWithPath(entry.bundlePath());
   if (!bundle) {
     std::fprintf(stderr, "Settings: the bundle %s is not installed\n", entry.bundleName.c_str());
@@ -144,12 +159,41 @@ std::optional<SettingsEntry> findSettingsEntry(const std::string& name) {
   return std::nullopt;
 }
 
+std::optional<SettingsEntry> findSettingsEntryOfBundle(const std::string& bundleName) {
+  for (SettingsEntry& entry : installedSettingsEntries())
+    if (entry.bundleName == bundleName) return std::move(entry);
+  return std::nullopt;
+}
+
 std::shared_ptr<UIViewController> makeEntryPage(const SettingsEntry& entry) {
   auto page = pageOfBundle(entry);
   if (!page) return nullptr;
   // The host names the page after its entry.
   page->setTitle(entry.label);
+  auto& made = entryPages();
+  std::erase_if(made, [](const auto& known) { return known.first.expired(); });
+  made.emplace_back(page, entry.bundleName);
   return page;
+}
+
+std::string bundleOfEntryPage(const std::shared_ptr<UIViewController>& page) {
+  for (auto& [known, bundle] : entryPages())
+    if (known.lock() == page) return bundle;
+  return "";
+}
+
+bool reloadEntryPage(const std::shared_ptr<UIViewController>& page, const SettingsEntry& entry) {
+  auto list = std::dynamic_pointer_cast<PSListController>(page);
+  if (!list) return true;  // a page of the bundle's own kind: it shows what it shows
+  page->setTitle(entry.label);
+  if (entry.entryOnly) {
+    auto items = itemsOfEntry(entry);
+    for (auto& specifier : items.specifiers) specifier->setTarget(list);
+    list->setSpecifiers(std::make_shared<PSSpecifierArray>(items.specifiers));
+    return true;
+  }
+  list->reloadSpecifiers();
+  return true;
 }
 
 }  // namespace kavro::sim

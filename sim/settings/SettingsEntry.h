@@ -34,10 +34,18 @@ struct SettingsEntry {
 std::vector<SettingsEntry> installedSettingsEntries();
 // The installed entry whose label or bundle is `name`, if any.
 std::optional<SettingsEntry> findSettingsEntry(const std::string& name);
+// The installed entry of the bundle `bundleName`, if any.
+std::optional<SettingsEntry> findSettingsEntryOfBundle(const std::string& bundleName);
 // Makes the page of an entry, titled after the entry: its bundle's principal
 // class, else a generic list of its Root list (said once on standard error), else
 // for an entry-only bundle a list of its items. Nothing, with a message, when the
 // bundle is missing.
 std::shared_ptr<UIViewController> makeEntryPage(const SettingsEntry& entry);
+// The bundle whose entry made `page` (makeEntryPage), or "" for another page.
+std::string bundleOfEntryPage(const std::shared_ptr<UIViewController>& page);
+// Loads the rows of an entry's page again from the installed files, in place:
+// an entry-only bundle's items from its entry, a list page's list from its
+// bundle. False when the page cannot show the entry any more (its list is gone).
+bool reloadEntryPage(const std::shared_ptr<UIViewController>& page, const SettingsEntry& entry);
 
 }  // namespace kavro::sim

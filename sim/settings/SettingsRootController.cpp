@@ -37,6 +37,11 @@ void SettingsRootController::viewWillAppear(bool animated) {
   table_->reloadData();
 }
 
+void SettingsRootController::reloadEntries() {
+  entries_ = installedSettingsEntries();
+  if (table_) table_->reloadData();
+}
+
 const SettingsEntry* SettingsRootController::entryAt(const NSIndexPath& indexPath) const {
   if (indexPath.row < 0 || indexPath.row >= static_cast<long>(entries_.size())) return nullptr;
   return &entries_[static_cast<std::size_t>(indexPath.row)];

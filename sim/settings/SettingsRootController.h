@@ -27,6 +27,8 @@ class SettingsRootController : public UIViewController,
                                const NSIndexPath& indexPath) override;
 
   const std::vector<SettingsEntry>& entries() const { return entries_; }
+  // Reads the entries again and shows them (an entry's bundle was installed again).
+  void reloadEntries();
 
  private:
   const SettingsEntry* entryAt(const NSIndexPath& indexPath) const;

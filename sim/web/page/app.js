@@ -21,6 +21,7 @@ import { forgetInput, listenForInput, pointerIsDown, sendWheel } from './modules
 import { updateMirror } from './modules/mirror.js';
 import { showConnected, showRefused } from './modules/notices.js';
 import { appendEvents, clearLog, listenToPanel, showPanel } from './modules/panel.js';
+import { showReloadProblems } from './modules/reloads.js';
 import { loadSymbols } from './modules/pictures.js';
 import { forgetOlderThanASecond, stats } from './modules/stats.js';
 
@@ -38,6 +39,7 @@ const handlers = {
     showPanel(message);
     showAddress(message);
     showBundles(message.bundles);
+    showReloadProblems(message.reloadErrors);
   },
   events(message) {
     appendEvents(message.events, !message.history);

@@ -107,6 +107,7 @@ json LiveDevice::panel() {
   for (auto& bundle : installedBundleSummaries(device.rootPath()))
     bundles.push_back({{"name", bundle.name}, {"label", bundle.label}, {"domains", bundle.domains}});
   panel["bundles"] = std::move(bundles);
+  panel["reloadErrors"] = simulator_.readings().reloadProblems();
   return panel;
 }
 

@@ -27,7 +27,40 @@ WebServer::Impl::Impl(LiveDevice& live, Options options)
              [this](const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
                applyInput(kind, body, owner);
              }),
-      updates(live, this->options.ticker) {}
+      updates(live, this->options.ticker) {
+  if (!this->options.watchedBundles.empty())
+    liveReload = std::make_unique<LiveReload>(
+        io, this->options.watchedBundles,
+        [this](const BundleSource& bundle, const std::vector<std::string>& files) { reloadBundle(bundle, files); });
+}
+
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace
+
+void WebServer::Impl::reloadBundle(const BundleSource& bundle, const std::vector<std::string>& files) {
+  try {
+    live.catchUp();
+    Reinstall result = live.input().reloadBundle(bundle);
+    if (result.problem)
+      std::cerr << "kavro-sim: " << bundle.name << " is not reloaded: "
+                << (result.problem->file.empty() ? "" : result.problem->file + ": ") << result.problem->message
+                << "\n";
+    else if (!result.changedFiles.empty())
+      std::cerr << "kavro-sim: reloaded " << bundle.name << " (" << joined(result.changedFiles) << ")\n";
+  } catch (const std::exception& failure) {
+    std::cerr << "kavro-sim: reloading " << bundle.name << " after a change to " << joined(files)
+              << " failed: " << failure.what() << "\n";
+  }
+  live.inputApplied();
+  refresh();
+}
 
 void WebServer::Impl::applyInput(const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
   live.catchUp();
@@ -112,6 +145,7 @@ void WebServer::Impl::closeLongestWaiting() {
 
 void WebServer::Impl::shutdown() {
   stopping = true;
+  if (liveReload) liveReload->stop();
   boost::system::error_code ignored;
   acceptor.close(ignored);
   ticker.cancel();

@@ -6,7 +6,8 @@
 // simulator's input and readings: it checks each request, calls the layer, and
 // answers. Routes and messages are documented in docs/simulator.md; the routes
 // are HttpRoutes, the inputs InputTable, what the pages are sent PageUpdates, and
-// the connections HttpSession and LiveSession.
+// the connections HttpSession and LiveSession, and the watching of the bundles'
+// files LiveReload.
 //
 // One thread serves everything (an event loop with no thread per connection), and
 // the device lives on that thread: its clock follows real time on a timer of the
@@ -21,11 +22,14 @@
 // send without the browser asking first); a WebSocket must come from a page of
 // this server.
 
+#include "sim/core/BundleInstaller.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kavro::sim {
 
@@ -48,6 +52,10 @@ class WebServer {
     // How many connections may wait for a request at once; a new connection
     // beyond that closes the one that has waited longest.
     std::size_t maximumWaitingConnections = 256;
+    // The installed bundles whose source folders are watched while the server
+    // runs: a change installs the bundle again and reloads its open pages
+    // (LiveReload.h). None by default.
+    std::vector<BundleSource> watchedBundles;
   };
   static std::filesystem::path defaultWebRoot();
 

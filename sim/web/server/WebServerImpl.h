@@ -7,6 +7,7 @@
 #include "sim/core/Input.h"
 #include "sim/web/server/HttpRoutes.h"
 #include "sim/web/server/InputTable.h"
+#include "sim/web/server/LiveReload.h"
 #include "sim/web/server/PageUpdates.h"
 #include "sim/web/server/WebServer.h"
 
@@ -46,6 +47,8 @@ struct WebServer::Impl {
   boost::asio::ip::tcp::acceptor acceptor{io};
   boost::asio::steady_timer ticker{io};
   SteadyClock::time_point tickerDue = SteadyClock::time_point::max();
+  // Watches the bundles' source folders, when any are named.
+  std::unique_ptr<LiveReload> liveReload;
 
   Impl(LiveDevice& live, Options options);
 
@@ -58,6 +61,9 @@ struct WebServer::Impl {
   void welcome(const std::shared_ptr<LiveSession>& session);
   // Brings the device's clock up to the real time and sends the pages what changed.
   void refresh();
+  // A watched bundle's files changed (`files`, as the watcher saw them): it is
+  // installed again and the pages are sent what that changed.
+  void reloadBundle(const BundleSource& bundle, const std::vector<std::string>& files);
   void broadcast(const PageUpdates::Message& message, bool frame);
   void scheduleTick();
   void shutdown();

@@ -158,3 +158,30 @@ TEST(HostilePropertyList, ImpossibleCountsOffsetsAndExpansionsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A hand-edited XML list that is not well formed is refused with the line of
+// the fault, as the old-style reader names it: a closing tag that closes another
+// element, one that closes nothing, and an element left open.
+TEST(HostilePropertyList, BrokenXmlNamesTheLineOfTheFault) {
+  const std::string head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n";
+  struct Case {
+    std::string body;
+    const char* expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"  <key>a</key>\n  <string>b</strin>\n</dict>\n</plist>\n", "line 5: </strin> does not close <string> of line 5"},
+           {"  <key>a</key>\n  <array>\n    <string>b</string>\n</dict>\n</plist>\n",
+            "line 7: </dict> does not close <array> of line 5"},
+           {"  <key>a</key><true/>\n</dict>\n</plist>\n</plist>\n", "line 7: </plist> closes no element"},
+           {"  <key>a</key>\n  <array>\n", "line 5: <array> is not closed"},
+       }) {
+    std::string reason = refusal(kavro::test::bytesOf(head + c.body));
+    EXPECT_NE(reason.find(c.expected), std::string::npos) << reason;
+  }
+  // Whitespace before a closing tag's '>' is well formed.
+  EXPECT_EQ(refusal(kavro::test::bytesOf(head + "  <key>a</key ><string>b</string\n>\n</dict>\n</plist>\n")), "");
+}
+
+}  // namespace

@@ -112,12 +112,30 @@ TEST(ImageAssetsFiles, OnlyFilesInsideTheDeviceFolderGetAURL) {
   std::ofstream(folder.path() / "outside.png") << "png";
   ImageAssets assets(folder.path() / "device");
   std::string url = assets.fileURL(folder.path() / "device" / "Library" / "My Icons" / "a%b.png");
-  EXPECT_EQ(url, "/assets/file/Library/My%20Icons/a%25b.png");
+  EXPECT_TRUE(url.starts_with("/assets/file/Library/My%20Icons/a%25b.png?v=")) << url;
   EXPECT_EQ(assets.file("Library/My Icons/a%b.png"), std::filesystem::weakly_canonical(
                                                          folder.path() / "device" / "Library" / "My Icons" / "a%b.png"));
   EXPECT_EQ(assets.fileURL(folder.path() / "outside.png"), "");
   EXPECT_EQ(assets.fileURL(folder.path() / "device" / ".." / "outside.png"), "");
   EXPECT_EQ(assets.file("../outside.png"), std::nullopt) << "only what a tree named is served";
+}
+
+// A browser keeps a picture by its URL: a replaced file gets a new one once the
+// device's files are said to have changed, and keeps it until then.
+TEST(ImageAssetsFiles, AReplacedFileGetsANewURLAfterFilesChanged) {
+  test::TemporaryFolder folder;
+  const auto file = folder.path() / "device" / "icon.png";
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << "png";
+  ImageAssets assets(folder.path() / "device");
+  std::string before = assets.fileURL(file);
+  std::ofstream(file) << "a longer picture";
+  EXPECT_EQ(assets.fileURL(file), before) << "known URLs stay until the files are said to change";
+  assets.filesChanged();
+  std::string after = assets.fileURL(file);
+  EXPECT_NE(after, before);
+  EXPECT_EQ(after.substr(0, after.find('?')), before.substr(0, before.find('?')));
+  EXPECT_TRUE(assets.file("icon.png").has_value());
 }
 
 }  // namespace

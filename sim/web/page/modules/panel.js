@@ -94,6 +94,8 @@ function eventDetail(event) {
     case 'relaunch': return `${event.reason}, options ${event.options}, then ${event.url}`;
     case 'present':
     case 'dismiss': return `${event.class} (${event.process})`;
+    case 'reload': return `${event.bundle}: ${(event.files || []).join(', ')}`;
+    case 'reloadFailed': return `${event.bundle}: ${event.file}${event.line ? ` line ${event.line}` : ''}: ${event.error}`;
     default: {
       const { t, event: kind, seq, ...rest } = event;
       return JSON.stringify(rest);
