@@ -115,6 +115,9 @@ describe('the standard controls of another bundle', () => {
     const moved = await control('slider', 'the slider near its maximum', (c) => c.value > 8);
     assert.ok(moved.value <= 10);
     await phone.page.waitForSelector('#mirror [role="slider"]');
+    // A screen reader reads the moved value, as a number too.
+    const now = Number(await phone.page.getAttribute('#mirror [role="slider"]', 'aria-valuenow'));
+    assert.ok(now > 80 && now <= 100, `aria-valuenow ${now}`);
     assert.deepEqual(phone.errors, []);
   });
 

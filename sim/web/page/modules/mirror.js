@@ -116,6 +116,11 @@ function describe(entry, ax) {
   // A slider's value as the platform reads it ("40%"); a segmented control's, the
   // selected segment's title.
   setAttribute(element, 'aria-valuetext', ax.role === 'slider' && ax.value ? ax.value : null);
+  // The same value as a number, on the platform's scale of 0 to 100 per cent.
+  const percent = ax.role === 'slider' ? Number.parseFloat(ax.value) : Number.NaN;
+  setAttribute(element, 'aria-valuenow', Number.isFinite(percent) ? String(percent) : null);
+  setAttribute(element, 'aria-valuemin', Number.isFinite(percent) ? '0' : null);
+  setAttribute(element, 'aria-valuemax', Number.isFinite(percent) ? '100' : null);
   const described = ax.role === 'alertdialog' || ax.role === 'radiogroup';
   setAttribute(element, 'aria-description', described && ax.value ? ax.value : null);
   setAttribute(element, 'aria-modal', isModal(ax.role) ? 'true' : null);
