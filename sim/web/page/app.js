@@ -22,6 +22,7 @@ import { updateMirror } from './modules/mirror.js';
 import { showConnected, showRefused } from './modules/notices.js';
 import { appendEvents, clearLog, listenToPanel, showPanel } from './modules/panel.js';
 import { loadSymbols } from './modules/pictures.js';
+import { answerScreenshot, listenForScreenshots } from './modules/screenshot.js';
 import { forgetOlderThanASecond, stats } from './modules/stats.js';
 
 // Read by end-to-end tests: the page's figures and how the phone sits in the window.
@@ -49,6 +50,7 @@ const handlers = {
   error(message) {
     console.warn(`the simulator refused an input: ${message.error}`);
   },
+  screenshot: answerScreenshot,
 };
 
 function connectionChanged(connected) {
@@ -101,6 +103,7 @@ function renderLoop() {
 listenForInput();
 listenToPanel();
 listenToAddress();
+listenForScreenshots();
 loadSymbols();
 connect(handlers, connectionChanged);
 requestAnimationFrame(renderLoop);

@@ -27,7 +27,9 @@ WebServer::Impl::Impl(LiveDevice& live, Options options)
              [this](const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
                applyInput(kind, body, owner);
              }),
-      updates(live, this->options.ticker) {}
+      updates(live, this->options.ticker) {
+  routes.takeScreenshotsWith([this](HttpRoutes::Reply reply) { takeScreenshot(std::move(reply)); });
+}
 
 void WebServer::Impl::applyInput(const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
   live.catchUp();
@@ -115,6 +117,8 @@ void WebServer::Impl::shutdown() {
   boost::system::error_code ignored;
   acceptor.close(ignored);
   ticker.cancel();
+  screenshots.waits.drop();
+  screenshots.timer.cancel();
   for (HttpSession* session : httpSessions) session->close();
   auto sessions = liveSessions;
   for (auto& session : sessions) session->finish();
