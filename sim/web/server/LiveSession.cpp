@@ -67,6 +67,8 @@ void LiveSession::read() {
     if (error) return self->finish();
     std::string text = beast::buffers_to_string(self->buffer_.data());
     self->buffer_.consume(self->buffer_.size());
+    // A screenshot's megabytes are not kept for the small messages after it.
+    if (text.size() > kMaximumMessage) self->buffer_.shrink_to_fit();
     auto apply = [&server = self->server_](const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
       server.applyInput(kind, body, owner);
     };

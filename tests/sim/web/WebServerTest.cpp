@@ -524,6 +524,26 @@ TEST_F(WebServerTest, AScreenshotIsAskedOfTheLatestPageAndItsAnswerServed) {
   for (int i = 0; i < 100 && older.receive(2000); ++i) {
   }
   EXPECT_EQ(test::request(port_, "GET", "/api/screenshot").status, 503);
+
+  // A client that hangs up before the answer: the answer finds nobody, and the
+  // server goes on.
+  WebSocketClient page(port_, "/api/live");
+  ASSERT_TRUE(page.ok());
+  next(page, "hello");
+  std::optional<Connection> impatient(std::in_place, port_);
+  impatient->send("GET /api/screenshot HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  json late = next(page, "screenshot");
+  impatient.reset();
+  page.send(json{{"type", "screenshot"}, {"id", late["id"]}, {"png", NSData{png}.base64EncodedString()}}.dump());
+  EXPECT_EQ(test::request(port_, "GET", "/api/screen").status, 200);
+
+  // A server that stops while a request waits answers nothing.
+  HttpAnswer unanswered;
+  std::thread stopping([&] { unanswered = test::request(port_, "GET", "/api/screenshot"); });
+  next(page, "screenshot");
+  server_.stop();
+  stopping.join();
+  EXPECT_EQ(unanswered.status, -1);
 }
 
 }  // namespace
