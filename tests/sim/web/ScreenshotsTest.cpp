@@ -77,112 +77,82 @@ TEST(Screenshots, Base64ReadsWhatTheEncoderWritesAndNothingElse) {
     EXPECT_FALSE(decodeBase64(bad)) << bad;
 }
 
-// Requests whose replies record their status (and body) in the order they come.
-struct Recorder {
-  std::vector<int> statuses;
-  std::vector<std::string> bodies;
-  ScreenshotWaits::Reply reply() {
-    return [this](HttpReply reply) {
-      statuses.push_back(reply.status);
-      bodies.push_back(reply.body);
-    };
+// Replies that log "NAME STATUS" in the order they are answered.
+struct Log {
+  std::vector<std::string> lines;
+  ScreenshotWaits::Reply reply(const std::string& name) {
+    return [this, name](HttpReply reply) { lines.push_back(name + " " + std::to_string(reply.status)); };
   }
 };
+using Lines = std::vector<std::string>;
+const std::string kPng = pngHeader(1170, 2532);
 
 TEST(ScreenshotWaits, RequestsWhileAnAskIsOutShareItsAnswerInTheOrderTheyCame) {
   ScreenshotWaits waits;
-  Recorder first, second, third;
+  Log log;
   Clock::time_point now{};
-  auto ask = waits.add(now, first.reply());
+  auto ask = waits.add(now, log.reply("a"));
   ASSERT_TRUE(ask);
-  EXPECT_FALSE(waits.add(now + std::chrono::seconds(1), second.reply())) << "the ask out serves it";
-  EXPECT_FALSE(waits.answer({*ask + 1, pngHeader(1170, 2532), std::nullopt})) << "no such ask";
-  EXPECT_TRUE(first.statuses.empty());
-
-  std::string png = pngHeader(1170, 2532);
-  std::vector<int> order;
-  ScreenshotWaits ordered;
-  auto orderedAsk = ordered.add(now, [&](HttpReply) { order.push_back(1); });
-  ordered.add(now, [&](HttpReply) { order.push_back(2); });
-  ordered.add(now, [&](HttpReply) { order.push_back(3); });
-  EXPECT_TRUE(ordered.answer({*orderedAsk, png, std::nullopt}));
-  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
-
-  EXPECT_TRUE(waits.answer({*ask, png, std::nullopt}));
-  EXPECT_EQ(first.statuses, std::vector<int>{200});
-  EXPECT_EQ(second.statuses, std::vector<int>{200});
-  EXPECT_EQ(second.bodies[0], png);
-  EXPECT_TRUE(waits.empty());
+  EXPECT_FALSE(waits.add(now, log.reply("b"))) << "the ask out serves it";
+  EXPECT_FALSE(waits.add(now, log.reply("c")));
+  EXPECT_FALSE(waits.answer({*ask + 1, kPng, std::nullopt})) << "no such ask";
+  EXPECT_TRUE(log.lines.empty());
+  EXPECT_TRUE(waits.answer({*ask, kPng, std::nullopt}));
+  EXPECT_EQ(log.lines, (Lines{"a 200", "b 200", "c 200"}));
   EXPECT_EQ(waits.askOut(), 0u);
   // The same answer again finds nobody; the next request asks anew.
-  EXPECT_FALSE(waits.answer({*ask, png, std::nullopt}));
-  auto next = waits.add(now, third.reply());
+  EXPECT_FALSE(waits.answer({*ask, kPng, std::nullopt}));
+  auto next = waits.add(now, log.reply("d"));
   ASSERT_TRUE(next);
   EXPECT_NE(*next, *ask);
-}
 
-TEST(ScreenshotWaits, APagesErrorIs504AndBytesThatAreNoScreenPngAre502) {
-  Clock::time_point now{};
-  ScreenshotWaits waits;
-  Recorder refused, garbled, cut;
-  auto ask = waits.add(now, refused.reply());
-  waits.answer({*ask, "", std::string("the canvas is tainted")});
-  EXPECT_EQ(refused.statuses, std::vector<int>{504});
-  EXPECT_NE(json::parse(refused.bodies[0])["error"].get<std::string>().find("tainted"), std::string::npos);
-
-  ask = waits.add(now, garbled.reply());
+  // A page's error is 504; bytes that are no PNG of the screen's size are 502.
+  waits.answer({*next, "", std::string("the canvas is tainted")});
+  ask = waits.add(now, log.reply("e"));
   waits.answer({*ask, "not a picture", std::nullopt});
-  ask = waits.add(now, cut.reply());
+  ask = waits.add(now, log.reply("f"));
   waits.answer({*ask, pngHeader(390, 844), std::nullopt});
-  EXPECT_EQ(garbled.statuses, std::vector<int>{502});
-  EXPECT_EQ(cut.statuses, std::vector<int>{502});
+  EXPECT_EQ(Lines(log.lines.end() - 3, log.lines.end()), (Lines{"d 504", "e 502", "f 502"}));
 }
 
 TEST(ScreenshotWaits, EachRequestWaitsFiveSecondsFromItsOwnArrival) {
   Clock::time_point start{};
   ScreenshotWaits waits;
-  Recorder early, late;
-  auto ask = waits.add(start, early.reply());
-  waits.add(start + std::chrono::seconds(3), late.reply());
+  Log log;
+  auto ask = waits.add(start, log.reply("early"));
+  waits.add(start + std::chrono::seconds(3), log.reply("late"));
   EXPECT_EQ(waits.nextDeadline(), start + ScreenshotWaits::kTimeout);
-
   waits.expire(start + std::chrono::milliseconds(4999));
-  EXPECT_TRUE(early.statuses.empty());
+  EXPECT_TRUE(log.lines.empty());
   waits.expire(start + ScreenshotWaits::kTimeout);
-  EXPECT_EQ(early.statuses, std::vector<int>{504});
-  EXPECT_TRUE(late.statuses.empty()) << "its own 5 s are not up";
+  EXPECT_EQ(log.lines, Lines{"early 504"}) << "the later one's own 5 s are not up";
   EXPECT_EQ(waits.askOut(), *ask) << "the ask stays out for the request still waiting";
   EXPECT_EQ(waits.nextDeadline(), start + std::chrono::seconds(8));
-
   // A late answer still serves the one waiting.
-  EXPECT_TRUE(waits.answer({*ask, pngHeader(1170, 2532), std::nullopt}));
-  EXPECT_EQ(late.statuses, std::vector<int>{200});
-  EXPECT_FALSE(waits.nextDeadline());
+  EXPECT_TRUE(waits.answer({*ask, kPng, std::nullopt}));
+  EXPECT_EQ(log.lines.back(), "late 200");
 
   // Once nobody waits the ask is given up: an answer after that is ignored.
-  Recorder alone;
-  ask = waits.add(start, alone.reply());
+  ask = waits.add(start, log.reply("alone"));
   waits.expire(start + std::chrono::seconds(6));
-  EXPECT_EQ(alone.statuses, std::vector<int>{504});
+  EXPECT_EQ(log.lines.back(), "alone 504");
   EXPECT_EQ(waits.askOut(), 0u);
-  EXPECT_FALSE(waits.answer({*ask, pngHeader(1170, 2532), std::nullopt}));
+  EXPECT_FALSE(waits.answer({*ask, kPng, std::nullopt}));
 }
 
 TEST(ScreenshotWaits, APageGoneAnswersEveryoneAndAStoppingServerAnswersNobody) {
   Clock::time_point now{};
   ScreenshotWaits waits;
-  Recorder one, two, dropped;
-  waits.add(now, one.reply());
-  waits.add(now, two.reply());
+  Log log;
+  waits.add(now, log.reply("one"));
+  waits.add(now, log.reply("two"));
   waits.fail(504, "the page went away");
-  EXPECT_EQ(one.statuses, std::vector<int>{504});
-  EXPECT_EQ(two.statuses, std::vector<int>{504});
+  EXPECT_EQ(log.lines, (Lines{"one 504", "two 504"}));
   EXPECT_EQ(waits.askOut(), 0u);
-
-  waits.add(now, dropped.reply());
+  waits.add(now, log.reply("dropped"));
   waits.drop();
   EXPECT_TRUE(waits.empty());
-  EXPECT_TRUE(dropped.statuses.empty());
+  EXPECT_EQ(log.lines.size(), 2u);
 
   // A reply that asks again (a client retrying at once) starts a new ask.
   std::optional<std::uint64_t> again;
