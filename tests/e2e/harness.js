@@ -9,6 +9,7 @@ const fs = require('node:fs');
 const zlib = require('node:zlib');
 const os = require('node:os');
 const path = require('node:path');
+const { spawn } = require('node:child_process');
 const { chromium } = require('playwright-core');
 
 const BASE_URL = process.env.KAVRO_URL;
@@ -279,6 +280,35 @@ function contrast(a, b) {
   return (light + 0.05) / (dark + 0.05);
 }
 
+// A `kavro-sim serve` of a test's own on a new device in `folder` (any free port),
+// with `args` added (such as --bundle DIR): {child, url, device} once it listens.
+function startServer(folder, args = []) {
+  if (!process.env.KAVRO_SIM) throw new Error('KAVRO_SIM is not set: run the tests through tests/e2e/run.sh');
+  const device = path.join(folder, 'device');
+  return new Promise((resolve, reject) => {
+    const child = spawn(process.env.KAVRO_SIM, ['serve', '--device', device, '--port', '0', ...args],
+      { stdio: ['ignore', 'pipe', 'pipe'] });
+    let output = '';
+    child.stdout.on('data', (data) => {
+      output += data;
+      const match = output.match(/http:\/\/127\.0\.0\.1:\d+\//);
+      if (match) resolve({ child, url: match[0], device });
+    });
+    child.stderr.on('data', () => {});
+    child.on('exit', (code) => reject(new Error(`kavro-sim serve stopped (${code}) before listening: ${output}`)));
+  });
+}
+
+// Stops a server startServer started; resolves once it has exited.
+function stopServer(server) {
+  return new Promise((resolve) => {
+    if (!server || server.child.exitCode !== null) return resolve();
+    server.child.on('exit', resolve);
+    server.child.kill('SIGTERM');
+  });
+}
+
 module.exports = {
+  startServer, stopServer,
   BASE_URL, Phone, api, state, frame, post, views, centre, settle, waitForState, pixelAt, contrast,
 };

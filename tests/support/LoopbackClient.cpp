@@ -157,10 +157,13 @@ bool WebSocketClient::send(const std::string& text) {
   frame += static_cast<char>(0x81);  // final text frame
   if (text.size() < 126) {
     frame += static_cast<char>(0x80 | text.size());
-  } else {
+  } else if (text.size() < 65536) {
     frame += static_cast<char>(0x80 | 126);
     frame += static_cast<char>((text.size() >> 8) & 0xFF);
     frame += static_cast<char>(text.size() & 0xFF);
+  } else {
+    frame += static_cast<char>(0x80 | 127);
+    for (int shift = 56; shift >= 0; shift -= 8) frame += static_cast<char>((text.size() >> shift) & 0xFF);
   }
   frame.append(reinterpret_cast<const char*>(mask), 4);
   for (std::size_t i = 0; i < text.size(); ++i) frame += static_cast<char>(text[i] ^ mask[i % 4]);

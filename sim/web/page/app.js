@@ -23,6 +23,7 @@ import { showConnected, showRefused } from './modules/notices.js';
 import { appendEvents, clearLog, listenToPanel, showPanel } from './modules/panel.js';
 import { showReloadProblems } from './modules/reloads.js';
 import { loadSymbols } from './modules/pictures.js';
+import { answerScreenshot, listenForScreenshots } from './modules/screenshot.js';
 import { forgetOlderThanASecond, stats } from './modules/stats.js';
 
 // Read by end-to-end tests: the page's figures and how the phone sits in the window.
@@ -51,6 +52,7 @@ const handlers = {
   error(message) {
     console.warn(`the simulator refused an input: ${message.error}`);
   },
+  screenshot: answerScreenshot,
 };
 
 function connectionChanged(connected) {
@@ -103,6 +105,7 @@ function renderLoop() {
 listenForInput();
 listenToPanel();
 listenToAddress();
+listenForScreenshots();
 loadSymbols();
 connect(handlers, connectionChanged);
 requestAnimationFrame(renderLoop);

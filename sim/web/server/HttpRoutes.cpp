@@ -57,6 +57,10 @@ HttpReply answerPanel(HttpRoutes& routes, const Call& call) {
 
 HttpReply answerScreen(HttpRoutes&, const Call&) { return HttpReply::json(LiveDevice::screen()); }
 
+// The phone's screen as a page draws it, as a PNG: asked of a page, answered when
+// it sends the picture.
+void answerScreenshot(HttpRoutes& routes, const Call&, const HttpRoutes::Reply& reply) { routes.takeScreenshot(reply); }
+
 HttpReply answerSymbols(HttpRoutes& routes, const Call&) {
   return HttpReply::bytes(routes.symbols(), "application/json", "max-age=3600");
 }
@@ -112,6 +116,7 @@ const std::vector<HttpRoutes::Route>& HttpRoutes::routes() {
       {"GET", "/api/state", answerState},
       {"GET", "/api/panel", answerPanel},
       {"GET", "/api/screen", answerScreen},
+      {"GET", "/api/screenshot", nullptr, answerScreenshot},
       {"GET", "/api/symbols", answerSymbols},
       {"GET", kLivePath, answerLiveWithoutUpgrade},
       {"GET", "/assets/file/", answerAssetFile},
@@ -125,26 +130,32 @@ const std::vector<HttpRoutes::Route>& HttpRoutes::routes() {
 HttpRoutes::HttpRoutes(LiveDevice& live, std::filesystem::path pageFolder, ApplyInput applyInput)
     : live_(live), page_(std::move(pageFolder)), applyInput_(std::move(applyInput)), symbols_(symbolsJson()) {}
 
-HttpReply HttpRoutes::answer(const HttpRequest& request) {
+void HttpRoutes::answer(const HttpRequest& request, const Reply& reply) {
   RequestTarget target(request.target);
   try {
     checkHost(request.hosts);
-    return route(request, target);
+    route(request, target, reply);
   } catch (...) {
-    return HttpReply::failure(failureOf(std::current_exception(), request.method + " " + target.path()));
+    reply(HttpReply::failure(failureOf(std::current_exception(), request.method + " " + target.path())));
   }
 }
 
-HttpReply HttpRoutes::route(const HttpRequest& request, const RequestTarget& target) {
+void HttpRoutes::route(const HttpRequest& request, const RequestTarget& target, const Reply& reply) {
   const std::string& path = target.path();
   for (const Route& route : routes()) {
     if (route.method != request.method) continue;
     bool prefix = route.path.ends_with('/');
     if (prefix ? !path.starts_with(route.path) : path != route.path) continue;
     std::string_view rest = prefix ? std::string_view(path).substr(route.path.size()) : std::string_view(path);
-    return route.answer(*this, Call{request, target, rest});
+    if (route.later) return route.later(*this, Call{request, target, rest}, reply);
+    return reply(route.answer(*this, Call{request, target, rest}));
   }
   throw RequestError(404, "nothing is at " + request.method + " " + path);
+}
+
+void HttpRoutes::takeScreenshot(const Reply& reply) {
+  if (!takeScreenshot_) throw RequestError(503, "no page is connected to draw the screen");
+  takeScreenshot_(reply);
 }
 
 std::optional<HttpReply> HttpRoutes::refuseUpgrade(const HttpRequest& request) const {

@@ -1,8 +1,9 @@
 #pragma once
 // What the server answers each HTTP request, as a table of routes (method, path,
 // handler), with no network code: the sessions hand a request over as an
-// HttpRequest and send back the HttpReply. Adding a route is one entry of
-// routes(); docs/simulator.md lists them.
+// HttpRequest and send back the HttpReply, which most routes give at once and a
+// few later (GET /api/screenshot waits for a page to draw the screen). Adding a
+// route is one entry of routes(); docs/simulator.md lists them.
 //
 // Every request must name a loopback Host (HostCheck.h). A route's path is
 // matched exactly, or as a prefix when it ends in '/'; the first route that
@@ -18,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,7 +58,14 @@ class HttpRoutes {
 
   HttpRoutes(LiveDevice& live, std::filesystem::path pageFolder, ApplyInput applyInput);
 
-  HttpReply answer(const HttpRequest& request);
+  // What a request is answered, handed over once: at once for most routes, later
+  // for a route that waits (never, when the server stops first).
+  using Reply = std::function<void(HttpReply reply)>;
+  void answer(const HttpRequest& request, const Reply& reply);
+  // Who takes screenshots (the server, asking a page): without one, a screenshot
+  // answers 503.
+  using TakeScreenshot = std::function<void(Reply reply)>;
+  void takeScreenshotsWith(TakeScreenshot take) { takeScreenshot_ = std::move(take); }
   // A WebSocket handshake's refusal (404 for another path than kLivePath, the
   // Host and Origin checks), or nullopt when it may go ahead.
   std::optional<HttpReply> refuseUpgrade(const HttpRequest& request) const;
@@ -68,10 +77,13 @@ class HttpRoutes {
     const RequestTarget& target;
     std::string_view rest;
   };
+  // A route answers at once (`answer`) or later, through the reply it is handed
+  // (`later`, with `answer` null).
   struct Route {
     std::string_view method;
     std::string_view path;
     HttpReply (*answer)(HttpRoutes& routes, const Call& call);
+    void (*later)(HttpRoutes& routes, const Call& call, const Reply& reply) = nullptr;
   };
   // Every route, in the order they are tried.
   static const std::vector<Route>& routes();
@@ -82,13 +94,15 @@ class HttpRoutes {
   void applyInput(const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
     applyInput_(kind, body, owner);
   }
+  void takeScreenshot(const Reply& reply);
 
  private:
-  HttpReply route(const HttpRequest& request, const RequestTarget& target);
+  void route(const HttpRequest& request, const RequestTarget& target, const Reply& reply);
 
   LiveDevice& live_;
   PageFolder page_;
   ApplyInput applyInput_;
+  TakeScreenshot takeScreenshot_;
   std::string symbols_;
 };
 

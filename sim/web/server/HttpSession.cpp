@@ -55,6 +55,7 @@ HttpSession::HttpSession(WebServer::Impl& server, tcp::socket socket) : server_(
 HttpSession::~HttpSession() { server_.httpSessions.erase(entry_); }
 
 void HttpSession::close() {
+  closed_ = true;
   beast::error_code ignored;
   stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
   stream_.close();
@@ -82,7 +83,13 @@ void HttpSession::onRead(beast::error_code error) {
   Request request = parser_->release();
   HttpRequest plain = plainRequest(request);
   if (beast::websocket::is_upgrade(request)) return upgrade(std::move(request), plain);
-  answer(server_.routes.answer(plain), request.keep_alive());
+  // Most routes answer at once; one that waits (a screenshot) answers later, when
+  // the connection may have gone or the server be stopping: then nobody is
+  // answered. The reply keeps the session alive until then.
+  server_.routes.answer(plain, [self = shared_from_this(), keepAlive = request.keep_alive()](HttpReply reply) {
+    if (self->closed_ || self->server_.stopping) return;
+    self->answer(std::move(reply), keepAlive);
+  });
 }
 
 void HttpSession::answer(HttpReply reply, bool keepAlive) {

@@ -3,7 +3,8 @@
 // server's request timeout and size limits, answered by the server's routes; a
 // WebSocket handshake for the live route becomes a LiveSession. Bytes that are
 // no request, or too large a one, are answered (400, 413, 431) and the
-// connection closed.
+// connection closed. A request is answered before the next is read, however
+// long its route takes to answer.
 
 #include "sim/web/server/WebServerImpl.h"
 
@@ -51,6 +52,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
   Response response_;
   bool waiting_ = false;
+  bool closed_ = false;
   SteadyClock::time_point waitingSince_{};
   std::list<HttpSession*>::iterator entry_;
 };

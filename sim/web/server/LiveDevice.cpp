@@ -1,10 +1,14 @@
 #include "sim/web/server/LiveDevice.h"
 
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/PreferenceDomainStore.h"
 #include "platform/uikit/UIWindow.h"
 #include "sim/core/AppearanceNames.h"
 #include "sim/core/BundleInstaller.h"
 #include "sim/core/Dump.h"
+#include "sim/core/PlistJson.h"
 #include "sim/core/Simulator.h"
+#include "store/Preferences.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +30,27 @@ double nextFireTime(kavro::platform::Device& device) {
   double next = std::numeric_limits<double>::infinity();
   for (kavro::platform::Process* process : device.processes()) next = std::min(next, process->mainRunLoop().nextFireTime());
   return next;
+}
+
+// The stored values of Kavro's domain and of every domain the bundles name, each
+// read as `prefs` is (in the front process; {} for a domain with no file). A name
+// the store would refuse (no plain file name) is left out. Each read sees the file
+// as it is now: the store looks again only when the file changed.
+json storedDomains(Simulator& simulator, const std::vector<InstalledBundleSummary>& bundles) {
+  kavro::platform::ProcessScope scope(simulator.frontProcess());
+  auto defaults = NSUserDefaults::standardUserDefaults();
+  json domains = json::object();
+  auto add = [&](const std::string& domain) {
+    if (domains.contains(domain) ||
+        !kavro::platform::foundation::PreferenceDomainStore::isValidDomainName(domain, nullptr))
+      return;
+    json stored = PlistJson::toJson(PlistValue(defaults->persistentDomainForName(domain)));
+    domains[domain] = stored.is_null() ? json::object() : std::move(stored);
+  };
+  add(kavro::store::kDomain);
+  for (auto& bundle : bundles)
+    for (auto& domain : bundle.domains) add(domain);
+  return domains;
 }
 
 }  // namespace
@@ -104,9 +129,11 @@ json LiveDevice::panel() {
   panel["language"] = device.language();
   panel["address"] = simulator_.address();
   json bundles = json::array();
-  for (auto& bundle : installedBundleSummaries(device.rootPath()))
+  std::vector<InstalledBundleSummary> summaries = installedBundleSummaries(device.rootPath());
+  for (auto& bundle : summaries)
     bundles.push_back({{"name", bundle.name}, {"label", bundle.label}, {"domains", bundle.domains}});
   panel["bundles"] = std::move(bundles);
+  panel["domains"] = storedDomains(simulator_, summaries);
   panel["reloadErrors"] = simulator_.readings().reloadProblems();
   return panel;
 }

@@ -63,7 +63,9 @@ class LiveDevice {
   Frame frame();
 
   // What the page shows beside the phone: {"type": "panel", "prefs",
-  // "prefsFile", "appearance", "process", "address", "bundles", "reloadErrors", "t"}.
+  // "prefsFile", "appearance", "process", "address", "bundles", "domains",
+  // "reloadErrors", "t"}; "domains" holds the stored values of every domain the
+  // bundles name, by name.
   nlohmann::json panel();
   // The screen's size and the system's bars, for the page to lay the phone out.
   static nlohmann::json screen();

@@ -20,7 +20,9 @@ LiveSession::LiveSession(WebServer::Impl& server, beast::tcp_stream stream, Inpu
 void LiveSession::start(beast::http::request<beast::http::string_body> request) {
   beast::get_lowest_layer(socket_).expires_never();
   socket_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
-  socket_.read_message_max(kMaximumMessage);
+  // Only a screenshot answer may be this long; handlePageMessage refuses any other
+  // message over kMaximumMessage.
+  socket_.read_message_max(kMaximumScreenshotMessage);
   // A frame goes out as one message, not in pieces.
   socket_.auto_fragment(false);
   socket_.async_accept(request, [self = shared_from_this()](beast::error_code error) {
@@ -46,6 +48,7 @@ void LiveSession::finish() {
   finished_ = true;
   auto self = shared_from_this();
   server_.liveSessions.erase(self);
+  server_.pageGone(*this);
   beast::error_code ignored;
   beast::get_lowest_layer(socket_).socket().shutdown(tcp::socket::shutdown_both, ignored);
   beast::get_lowest_layer(socket_).close();
@@ -64,11 +67,16 @@ void LiveSession::read() {
     if (error) return self->finish();
     std::string text = beast::buffers_to_string(self->buffer_.data());
     self->buffer_.consume(self->buffer_.size());
+    // A screenshot's megabytes are not kept for the small messages after it.
+    if (text.size() > kMaximumMessage) self->buffer_.shrink_to_fit();
     auto apply = [&server = self->server_](const InputKind& kind, const nlohmann::json& body, Input::Owner owner) {
       server.applyInput(kind, body, owner);
     };
-    if (auto answer = handlePageMessage(text, self->client_, apply))
-      self->send(std::make_shared<const std::string>(std::move(*answer)), false);
+    auto screenshot = [&](const ScreenshotAnswer& answer) { self->server_.screenshotAnswered(answer, *self); };
+    PageMessageResult result = handlePageMessage(text, self->client_, apply, screenshot);
+    // Too long a message closes the connection, as the socket does past its limit.
+    if (result.tooLarge) return self->finish();
+    if (result.answer) self->send(std::make_shared<const std::string>(std::move(*result.answer)), false);
     if (!self->finished_) self->read();
   });
 }

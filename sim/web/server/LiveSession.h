@@ -4,9 +4,11 @@
 // (PageMessage.h). Each page is its own client: its touches are its own finger's,
 // lifted by the system when the page goes away. A frame not yet sent is replaced
 // by a newer one; a page more than kMaximumQueuedMessages other messages behind
-// is disconnected.
+// is disconnected. A page's messages are at most kMaximumMessage long, but for its
+// screenshot answers (PageMessage.h).
 
 #include "sim/core/Input.h"
+#include "sim/web/server/PageMessage.h"
 #include "sim/web/server/WebServerImpl.h"
 
 #include <boost/beast/core/flat_buffer.hpp>
@@ -25,7 +27,7 @@ class LiveSession : public std::enable_shared_from_this<LiveSession> {
  public:
   // Messages a page has not taken yet; a page further behind is disconnected.
   static constexpr std::size_t kMaximumQueuedMessages = 256;
-  static constexpr std::size_t kMaximumMessage = 16 * 1024;
+  static constexpr std::size_t kMaximumMessage = kMaximumPageMessage;
 
   LiveSession(WebServer::Impl& server, boost::beast::tcp_stream stream, Input::Owner client);
   LiveSession(const LiveSession&) = delete;

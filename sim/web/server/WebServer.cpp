@@ -28,6 +28,7 @@ WebServer::Impl::Impl(LiveDevice& live, Options options)
                applyInput(kind, body, owner);
              }),
       updates(live, this->options.ticker) {
+  routes.takeScreenshotsWith([this](HttpRoutes::Reply reply) { takeScreenshot(std::move(reply)); });
   if (!this->options.watchedBundles.empty())
     liveReload = std::make_unique<LiveReload>(
         io, this->options.watchedBundles,
@@ -149,6 +150,8 @@ void WebServer::Impl::shutdown() {
   boost::system::error_code ignored;
   acceptor.close(ignored);
   ticker.cancel();
+  screenshots.waits.drop();
+  screenshots.timer.cancel();
   for (HttpSession* session : httpSessions) session->close();
   auto sessions = liveSessions;
   for (auto& session : sessions) session->finish();

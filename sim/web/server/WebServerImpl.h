@@ -9,6 +9,7 @@
 #include "sim/web/server/InputTable.h"
 #include "sim/web/server/LiveReload.h"
 #include "sim/web/server/PageUpdates.h"
+#include "sim/web/server/Screenshots.h"
 #include "sim/web/server/WebServer.h"
 
 #include <boost/asio/io_context.hpp>
@@ -50,6 +51,16 @@ struct WebServer::Impl {
   // Watches the bundles' source folders, when any are named.
   std::unique_ptr<LiveReload> liveReload;
 
+  // Screenshots asked of a page (GET /api/screenshot): the requests waiting, the
+  // page asked, and a timer at the earliest request's deadline.
+  struct ScreenshotDesk {
+    explicit ScreenshotDesk(boost::asio::io_context& io) : timer(io) {}
+    ScreenshotWaits waits;
+    std::weak_ptr<LiveSession> page;
+    boost::asio::steady_timer timer;
+  };
+  ScreenshotDesk screenshots{io};
+
   Impl(LiveDevice& live, Options options);
 
   void accept();
@@ -67,6 +78,14 @@ struct WebServer::Impl {
   void broadcast(const PageUpdates::Message& message, bool frame);
   void scheduleTick();
   void shutdown();
+
+  // Screenshots (WebServerScreenshots.cpp): a request asks the page that
+  // connected last (503 with none); its answer, or its going away, answers the
+  // requests waiting for it.
+  void takeScreenshot(HttpRoutes::Reply reply);
+  void screenshotAnswered(const ScreenshotAnswer& answer, const LiveSession& from);
+  void pageGone(const LiveSession& page);
+  void scheduleScreenshotTimeout();
 };
 
 }  // namespace kavro::sim

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -43,7 +44,14 @@ class HttpRoutesTest : public ::testing::Test {
 
   HttpReply answer(const std::string& method, const std::string& target, const std::string& body = "",
                    const std::string& contentType = "application/json") {
-    return routes_.answer({method, target, {"127.0.0.1:8080"}, {}, contentType, body});
+    return answerNow({method, target, {"127.0.0.1:8080"}, {}, contentType, body});
+  }
+  // What a route that answers at once answers.
+  HttpReply answerNow(const HttpRequest& request) {
+    std::optional<HttpReply> reply;
+    routes_.answer(request, [&](HttpReply answered) { reply = std::move(answered); });
+    EXPECT_TRUE(reply) << request.target << " was not answered at once";
+    return reply.value_or(HttpReply{});
   }
   static std::string errorOf(const HttpReply& reply) {
     json body = json::parse(reply.body, nullptr, false);
@@ -163,8 +171,8 @@ TEST_F(HttpRoutesTest, EveryFailureAnswersAnErrorWithTheStatusOfTheOneMapping) {
   EXPECT_EQ(fault.status, 500);
   EXPECT_EQ(errorOf(fault), "the simulator failed: the run loop broke");
   // A Host of another site is refused before any route.
-  EXPECT_EQ(routes_.answer({"GET", "/api/state", {"evil.example"}, {}, "", ""}).status, 403);
-  EXPECT_EQ(routes_.answer({"GET", "/api/state", {}, {}, "", ""}).status, 400);
+  EXPECT_EQ(answerNow({"GET", "/api/state", {"evil.example"}, {}, "", ""}).status, 403);
+  EXPECT_EQ(answerNow({"GET", "/api/state", {}, {}, "", ""}).status, 400);
 }
 
 TEST_F(HttpRoutesTest, AWebSocketHandshakeIsRefusedAtAnotherPathHostOrOrigin) {

@@ -1,8 +1,11 @@
 // The device as the web server runs it, on a real clock the test moves: the
 // device's clock follows it, makes up a stall by running what fell due in order,
 // goes on past work that throws, and frames are made anew only when something may
-// have changed, with a new `seq` only when the picture did.
+// have changed, with a new `seq` only when the picture did; the panel holds the
+// stored values of every installed bundle's domains.
 
+#include "platform/foundation/NSUserDefaults.h"
+#include "sim/core/BundleInstaller.h"
 #include "sim/phone/Phone.h"
 #include "sim/web/server/LiveDevice.h"
 #include "tests/support/DeviceFixture.h"
@@ -131,6 +134,42 @@ TEST_F(LiveDeviceTest, WhileAnAnimationRunsEachLookAtALaterTimeIsANewPicture) {
   // Settled: the picture stays as it is.
   pass(1);
   EXPECT_EQ(live_.frame().sequence, sequence);
+}
+
+TEST_F(LiveDeviceTest, ThePanelHoldsTheStoredValuesOfEveryDomainTheBundlesName) {
+  // A bundle whose rows name a domain of its own, and one name that is no plain
+  // file name (which would lead out of the preferences folder).
+  auto bundle = folder_.path() / "Dials.bundle";
+  test::writeFileBytes(bundle / "Info.plist", test::bytesOf(R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>CFBundleName</key><string>Dials</string></dict></plist>)"));
+  test::writeFileBytes(bundle / "Root.plist", test::bytesOf(R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>items</key><array>
+  <dict><key>cell</key><string>PSSwitchCell</string><key>defaults</key><string>org.example.dials</string>
+    <key>key</key><string>loud</string></dict>
+  <dict><key>cell</key><string>PSSwitchCell</string><key>defaults</key><string>../../escape</string>
+    <key>key</key><string>x</string></dict>
+</array></dict></plist>)"));
+  auto device = folder_.path() / "device";
+  installPreferenceBundle(device, bundle);
+  auto preferences = device / "var/jb/var/mobile/Library/Preferences";
+  test::writeFileBytes(preferences / "../../escape.plist", test::bytesOf("not to be read"));
+
+  json panel = live_.panel();
+  ASSERT_TRUE(panel["domains"].is_object());
+  EXPECT_EQ(panel["domains"]["org.example.dials"], json::object()) << "no file yet";
+  EXPECT_EQ(panel["domains"]["com.qelm.kavroprefs"], panel["prefs"]);
+  EXPECT_FALSE(panel["domains"].contains("../../escape"));
+
+  // Another program writes both domains: each is read as it is now.
+  auto other = NSUserDefaults::defaultsWithDirectory(preferences);
+  ASSERT_TRUE(other->setObject(PlistValue(std::int64_t{7}), "volume", "org.example.dials"));
+  ASSERT_TRUE(other->setObject(PlistValue(std::string("Ada")), "name", "org.example.dials"));
+  ASSERT_TRUE(other->setObject(PlistValue(true), "enabled", "com.qelm.kavroprefs"));
+  panel = live_.panel();
+  EXPECT_EQ(panel["domains"]["org.example.dials"], json({{"volume", 7}, {"name", "Ada"}}));
+  EXPECT_EQ(panel["prefs"]["enabled"], true);
+  EXPECT_EQ(panel["domains"]["com.qelm.kavroprefs"], panel["prefs"]);
+  EXPECT_EQ(panel["domains"].size(), 2u);
 }
 
 }  // namespace

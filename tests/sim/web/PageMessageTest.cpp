@@ -32,8 +32,9 @@ Handled handle(const std::string& text, const std::function<void()>& effect = []
     handled.kind = kind.name;
     handled.body = body;
     effect();
-  });
-  handled.answer = answer ? json::parse(*answer) : json();
+  }, [](const ScreenshotAnswer&) { ADD_FAILURE() << "an input taken for a screenshot answer"; });
+  EXPECT_FALSE(answer.tooLarge);
+  handled.answer = answer.answer ? json::parse(*answer.answer) : json();
   return handled;
 }
 

@@ -2,9 +2,11 @@
 // checked before they reach the device, inputs arrive as touches and typing, pages
 // are pushed what changes, and clients that trickle or idle hold up nobody.
 
+#include "platform/foundation/PlistValue.h"
 #include "sim/phone/Phone.h"
 #include "sim/render/RenderTree.h"
 #include "sim/web/server/LiveDevice.h"
+#include "sim/web/server/Screenshots.h"
 #include "sim/web/server/WebServer.h"
 #include "switch/KavroSwitch.h"
 #include "tests/support/DeviceFixture.h"
@@ -479,6 +481,69 @@ TEST_F(WebServerTest, APressFromAnotherPageWhileAFingerIsDownIsRefusedOnThatPage
     ASSERT_TRUE(waitUntil(true));
   }
   EXPECT_TRUE(waitUntil(false));
+}
+
+TEST_F(WebServerTest, AScreenshotIsAskedOfTheLatestPageAndItsAnswerServed) {
+  EXPECT_EQ(test::request(port_, "GET", "/api/screenshot").status, 503) << "no page to draw it";
+  WebSocketClient older(port_, "/api/live");
+  std::optional<WebSocketClient> latest(std::in_place, port_, "/api/live");
+  ASSERT_TRUE(older.ok() && latest->ok());
+  next(older, "hello");
+  next(*latest, "hello");
+
+  // A picture well past the 16 KiB a page's message may otherwise be: a PNG's
+  // signature and header of the screen's size, then bytes.
+  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                   0, 0, 0x04, 0x92, 0, 0, 0x09, 0xE4};
+  png.resize(100 * 1024, 0x5A);
+  HttpAnswer answer;
+  std::thread asking([&] { answer = test::request(port_, "GET", "/api/screenshot"); });
+  json ask = next(*latest, "screenshot");
+  ASSERT_TRUE(ask["id"].is_number_unsigned());
+  latest->send(json{{"type", "screenshot"}, {"id", ask["id"]}, {"png", NSData{png}.base64EncodedString()}}.dump());
+  asking.join();
+  EXPECT_EQ(answer.status, 200) << answer.body.substr(0, 200);
+  EXPECT_EQ(answer.headers["content-type"], "image/png");
+  EXPECT_EQ(answer.headers["cache-control"], "no-store");
+  EXPECT_EQ(answer.body, std::string(png.begin(), png.end()));
+
+  // The page asked goes away before it answers: 504, and the connection that
+  // asked serves its next request.
+  Connection connection(port_);
+  HttpAnswer gone;
+  std::thread waiting([&] { gone = test::request(connection, "GET", "/api/screenshot"); });
+  next(*latest, "screenshot");
+  latest.reset();
+  waiting.join();
+  EXPECT_EQ(gone.status, 504);
+  EXPECT_EQ(test::request(connection, "GET", "/api/screen").status, 200);
+
+  // Any other message as long as a picture closes the page's connection, as one
+  // past the socket's limit does: the older page goes too, and nobody is left.
+  older.send(json{{"type", "key"}, {"text", std::string(20 * 1024, 'a')}}.dump());
+  for (int i = 0; i < 100 && older.receive(2000); ++i) {
+  }
+  EXPECT_EQ(test::request(port_, "GET", "/api/screenshot").status, 503);
+
+  // A client that hangs up before the answer: the answer finds nobody, and the
+  // server goes on.
+  WebSocketClient page(port_, "/api/live");
+  ASSERT_TRUE(page.ok());
+  next(page, "hello");
+  std::optional<Connection> impatient(std::in_place, port_);
+  impatient->send("GET /api/screenshot HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  json late = next(page, "screenshot");
+  impatient.reset();
+  page.send(json{{"type", "screenshot"}, {"id", late["id"]}, {"png", NSData{png}.base64EncodedString()}}.dump());
+  EXPECT_EQ(test::request(port_, "GET", "/api/screen").status, 200);
+
+  // A server that stops while a request waits answers nothing.
+  HttpAnswer unanswered;
+  std::thread stopping([&] { unanswered = test::request(port_, "GET", "/api/screenshot"); });
+  next(page, "screenshot");
+  server_.stop();
+  stopping.join();
+  EXPECT_EQ(unanswered.status, -1);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 // CONTENT for each field the page draws), its subviews (inside its shape when it
 // clips). Views drawn with an alpha below 1 and their subviews are composited as
 // one group through an offscreen layer, as the platform composites a layer with its
-// sublayers. The page draws only what the tree says.
+// sublayers. The page draws only what the tree says. The same drawing also makes a
+// picture of the screen on a canvas of its own at any number of pixels a point
+// (a screenshot), whatever the on-screen canvas's size.
 
 import { layout, screenSize } from './fitting.js';
 import {
@@ -138,12 +140,14 @@ function drawView(target, view, drawing) {
   if (layer) compositeLayer(target, layer, alpha, drawing);
 }
 
-// The drawing state of one frame.
-function drawingOf(frame, scale, under, now) {
+// The drawing state of one frame; `backdrops` holds the blurred backdrops kept
+// for the materials of this target (materials.js).
+function drawingOf(frame, scale, under, now, backdrops) {
   return {
     scale,
     frame,
     now,
+    backdrops,
     materials: 0, // materials drawn so far
     inLayer: 0, // how deep in offscreen groups the drawing is
     // Drawn so far: pictures still loading (drawn as nothing) and carets shown;
@@ -152,6 +156,20 @@ function drawingOf(frame, scale, under, now) {
     carets: 0,
     under,
   };
+}
+
+// The blurred backdrops of the screen's canvas, and of pictures drawn apart from it
+// (kept apart so that a screenshot at another scale does not make the screen blur
+// everything again).
+const screenBackdrops = [];
+const pictureBackdrops = [];
+
+// Draws the frame's window and chrome; what lies under the last material comes
+// from the kept picture when `under` says so.
+function drawTrees(target, frame, scale, under, now, backdrops) {
+  drawView(target, frame.root, drawingOf(frame, scale, under, now, backdrops));
+  const chrome = drawingOf(frame, scale, null, now, backdrops);
+  for (const view of frame.chrome || []) drawView(target, view, chrome);
 }
 
 export function draw(frame) {
@@ -178,7 +196,21 @@ export function draw(frame) {
   context.setTransform(scale, 0, 0, scale, 0, 0);
   if (!frame || !frame.root) return;
   const under = key !== null ? { ...last, key, reuse, skipping: reuse } : null;
-  drawView(context, frame.root, drawingOf(frame, scale, under, now));
-  const chrome = drawingOf(frame, scale, null, now);
-  for (const view of frame.chrome || []) drawView(context, view, chrome);
+  drawTrees(context, frame, scale, under, now, screenBackdrops);
+}
+
+// The frame drawn on a canvas of its own at `scale` pixels a point (the screen's
+// size in points times the scale, whatever the window), as the screen shows it:
+// the same steps, pictures still loading left out as they are on the screen.
+export function drawScreenPicture(frame, scale) {
+  const screen = screenSize();
+  const picture = document.createElement('canvas');
+  picture.width = Math.round(screen.width * scale);
+  picture.height = Math.round(screen.height * scale);
+  const target = picture.getContext('2d');
+  target.fillStyle = '#000';
+  target.fillRect(0, 0, picture.width, picture.height);
+  target.setTransform(scale, 0, 0, scale, 0, 0);
+  if (frame && frame.root) drawTrees(target, frame, scale, null, performance.now(), pictureBackdrops);
+  return picture;
 }

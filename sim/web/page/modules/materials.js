@@ -11,8 +11,6 @@ import { caretShows } from './text.js';
 import { viewShape } from './shapes.js';
 import { stats } from './stats.js';
 
-// One per material of the frame, by order.
-const blurredBackdrops = [];
 const underMaterial = { canvas: document.createElement('canvas'), key: null };
 
 // Where each material of a frame begins in the frame's text.
@@ -77,6 +75,8 @@ function blurredBackdrop(target, area, index, drawing, material) {
   const behind = textBehind(drawing.frame, index);
   const key = `${sx},${sy},${sw},${sh},${scale},${blur},${saturation},${drawing.inLayer},` +
     `${drawing.missing},${drawing.carets}`;
+  // One per material of the frame, by order, for each target drawn on.
+  const blurredBackdrops = drawing.backdrops;
   let cached = blurredBackdrops[index];
   if (!cached || behind === null || cached.behind !== behind || cached.key !== key) {
     cached = cached || { canvas: document.createElement('canvas') };

@@ -1,4 +1,5 @@
-// Beside the phone: the stored values of the domain, the device's event log (a
+// Beside the phone: the stored values of a domain (Kavro's, or any other that an
+// installed bundle's rows name, by the Domain chooser), the device's event log (a
 // click for each system sound), the appearance, the process in front, the device's
 // clock and the frame rate, and the buttons that act on the device.
 
@@ -6,7 +7,14 @@ import { isConnected, send } from './connection.js';
 import { playClick, prepareSoundSoon } from './sound.js';
 import { stats } from './stats.js';
 
+const KAVRO_DOMAIN = 'com.qelm.kavroprefs';
+// The chosen domain is kept for the browser tab's session: across panel updates,
+// reconnections and reloads of the page.
+const CHOSEN_DOMAIN = 'kavroChosenDomain';
+
 let shownPrefs = '';
+let shownDomains = '';
+let lastPanel = null;
 let clock = null; // {t, at}: the device's clock at a moment of performance.now()
 
 // Text that may break only between the parts of identifiers and paths (after a
@@ -37,10 +45,46 @@ function describeValue(value) {
   return breakable(JSON.stringify(value));
 }
 
-function showPrefs(prefs, fileExists) {
-  const badge = document.getElementById('prefs-file');
-  badge.textContent = fileExists ? 'file present' : 'no file';
-  badge.classList.toggle('present', fileExists);
+function chosenDomain() {
+  try {
+    return sessionStorage.getItem(CHOSEN_DOMAIN) || KAVRO_DOMAIN;
+  } catch (error) {
+    return KAVRO_DOMAIN; // storage refused (a sandboxed page): Kavro's
+  }
+}
+
+function keepChosenDomain(domain) {
+  try {
+    sessionStorage.setItem(CHOSEN_DOMAIN, domain);
+  } catch (error) {
+    // Not kept beyond this page; the chooser still shows it.
+  }
+}
+
+// Every domain the bundles name, each once: Kavro's first, then the rest sorted.
+export function domainChoices(bundles) {
+  const others = new Set();
+  for (const bundle of bundles || []) for (const domain of bundle.domains || []) others.add(domain);
+  others.delete(KAVRO_DOMAIN);
+  return [KAVRO_DOMAIN, ...[...others].sort()];
+}
+
+// The chooser's options, made again only when the list changed; the choice falls
+// back to Kavro's when its domain is no longer listed.
+function showDomainChoices(bundles) {
+  const chooser = document.getElementById('domain');
+  const choices = domainChoices(bundles);
+  const text = JSON.stringify(choices);
+  const chosen = choices.includes(chosenDomain()) ? chosenDomain() : KAVRO_DOMAIN;
+  if (text !== shownDomains) {
+    shownDomains = text;
+    chooser.replaceChildren(...choices.map((domain) => new Option(domain, domain)));
+  }
+  if (chooser.value !== chosen) chooser.value = chosen;
+  return chosen;
+}
+
+function showValues(prefs) {
   const text = JSON.stringify(prefs);
   if (text === shownPrefs) return;
   shownPrefs = text;
@@ -63,6 +107,18 @@ function showPrefs(prefs, fileExists) {
   }
 }
 
+// The chosen domain's values; whether its file exists is known for Kavro's only.
+function showPrefs(message) {
+  const domain = showDomainChoices(message.bundles);
+  const kavro = domain === KAVRO_DOMAIN;
+  const badge = document.getElementById('prefs-file');
+  badge.hidden = !kavro;
+  badge.textContent = message.prefsFile ? 'file present' : 'no file';
+  badge.classList.toggle('present', Boolean(message.prefsFile));
+  const domains = message.domains || {};
+  showValues(kavro ? message.prefs : domains[domain] || {});
+}
+
 function showAppearance(appearance) {
   document.body.classList.toggle('dark', appearance === 'dark');
   document.getElementById('appearance-light').setAttribute('aria-checked', String(appearance !== 'dark'));
@@ -80,7 +136,8 @@ function showLanguage(language) {
 
 // The panel message: stored values, appearance, language, process in front, clock.
 export function showPanel(message) {
-  showPrefs(message.prefs, message.prefsFile);
+  lastPanel = message;
+  showPrefs(message);
   showAppearance(message.appearance);
   showLanguage(message.language);
   document.getElementById('front-process').textContent = message.process;
@@ -156,6 +213,11 @@ export function listenToPanel() {
   }
   const chooser = document.getElementById('language');
   chooser.addEventListener('change', () => command({ type: 'language', language: chooser.value }));
+  const domains = document.getElementById('domain');
+  domains.addEventListener('change', () => {
+    keepChosenDomain(domains.value);
+    if (lastPanel) showPrefs(lastPanel);
+  });
   click('clear-log', clearLog);
   setInterval(showClock, 250);
 }
