@@ -9,8 +9,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawn } = require('node:child_process');
-const { Phone, views, centre, waitForState } = require('./harness');
+const { Phone, views, centre, waitForState, startServer, stopServer } = require('./harness');
 
 const INFO = `<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0"><dict>
@@ -37,22 +36,6 @@ const ROOT = `<?xml version="1.0" encoding="UTF-8"?>
       <key>placeholder</key><string>Your name</string></dict>
   </array>
 </dict></plist>`;
-
-// A server of the test's own with the bundle installed beside Kavro.
-function startServer(bundle, device) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(process.env.KAVRO_SIM, ['serve', '--device', device, '--port', '0', '--bundle', bundle],
-      { stdio: ['ignore', 'pipe', 'pipe'] });
-    let output = '';
-    child.stdout.on('data', (data) => {
-      output += data;
-      const match = output.match(/http:\/\/127\.0\.0\.1:\d+\//);
-      if (match) resolve({ child, url: match[0] });
-    });
-    child.stderr.on('data', () => {});
-    child.on('exit', (code) => reject(new Error(`kavro-sim serve stopped (${code}) before listening: ${output}`)));
-  });
-}
 
 describe('the standard controls of another bundle', () => {
   let folder, server, phone;
@@ -89,20 +72,14 @@ describe('the standard controls of another bundle', () => {
     fs.writeFileSync(path.join(bundle, 'Root.plist'), ROOT);
     fs.mkdirSync(path.join(bundle, 'de.lproj'));
     fs.writeFileSync(path.join(bundle, 'de.lproj', 'Root.strings'), '"Hello" = "Hallo";\n');
-    server = await startServer(bundle, path.join(folder, 'device'));
+    server = await startServer(folder, ['--bundle', bundle]);
     phone = await Phone.open({ url: server.url });
     await api('/api/open', { url: 'prefs:root=Dials' });
     await control('slider', 'the Dials page');
   });
   after(async () => {
     if (phone) await phone.close();
-    if (server) {
-      await new Promise((resolve) => {
-        if (server.child.exitCode !== null) return resolve();
-        server.child.on('exit', resolve);
-        server.child.kill('SIGTERM');
-      });
-    }
+    await stopServer(server);
     if (folder) fs.rmSync(folder, { recursive: true, force: true });
   });
 

@@ -11,8 +11,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawn } = require('node:child_process');
-const { Phone, centre } = require('./harness');
+const { Phone, centre, startServer, stopServer } = require('./harness');
 
 const INFO = '{ CFBundleIdentifier = org.example.tides; CFBundleName = Tides; NSPrincipalClass = PSListController; }\n';
 const rootList = (label) => `{ title = Tides; items = (
@@ -28,21 +27,6 @@ const round = (value) => Math.round(value * 10) / 10;
 function report(t, text) {
   t.diagnostic(text);
   console.log(`e2e: ${text}`);
-}
-
-function startServer(bundle, device) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(process.env.KAVRO_SIM, ['serve', '--device', device, '--port', '0', '--bundle', bundle],
-      { stdio: ['ignore', 'pipe', 'pipe'] });
-    let output = '';
-    child.stdout.on('data', (data) => {
-      output += data;
-      const match = output.match(/http:\/\/127\.0\.0\.1:\d+\//);
-      if (match) resolve({ child, url: match[0] });
-    });
-    child.stderr.on('data', () => {});
-    child.on('exit', (code) => reject(new Error(`kavro-sim serve stopped (${code}) before listening: ${output}`)));
-  });
 }
 
 // An editor's save: the new text in a temporary file, renamed over the old one.
@@ -100,17 +84,12 @@ describe('a bundle reloaded as its files change', () => {
     fs.mkdirSync(bundle);
     fs.writeFileSync(path.join(bundle, 'Info.plist'), INFO);
     fs.writeFileSync(path.join(bundle, 'Root.plist'), rootList('Rising'));
-    server = await startServer(bundle, path.join(folder, 'device'));
+    server = await startServer(folder, ['--bundle', bundle]);
     phone = await Phone.open({ url: server.url });
   });
   after(async () => {
     if (phone) await phone.close();
-    if (server && server.child.exitCode === null) {
-      await new Promise((resolve) => {
-        server.child.on('exit', resolve);
-        server.child.kill('SIGTERM');
-      });
-    }
+    await stopServer(server);
     if (folder) fs.rmSync(folder, { recursive: true, force: true });
   });
 
