@@ -51,6 +51,11 @@ class CommandContext {
   // status set and a message, when no device folder can be chosen or it does not
   // exist.
   kavro::platform::foundation::PreferenceDomainStore* store(int& status);
+  // The store, once `domain` is found to name a domain file; nullptr, with the
+  // status set, when either fails.
+  kavro::platform::foundation::PreferenceDomainStore* storeForDomain(const std::string& domain, int& status) {
+    return checkDomainName(domain, status) ? store(status) : nullptr;
+  }
 
  private:
   std::ostream& out_;

@@ -18,8 +18,7 @@ int ReadCommands::read(CommandContext& context, Arguments arguments) {
   if (arguments.empty() || arguments.size() > 2) return context.badArguments("read takes DOMAIN [KEY]");
   int status = CommandContext::kSuccess;
   const std::string& domain = arguments[0];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   if (arguments.size() == 1) {
     if (!store->domainExists(domain)) return context.failure("Domain " + domain + " does not exist");
@@ -60,8 +59,7 @@ int ReadCommands::readType(CommandContext& context, Arguments arguments) {
   int status = CommandContext::kSuccess;
   const std::string& domain = arguments[0];
   const std::string& key = arguments[1];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   PlistValue value = store->value(key, domain);
   if (!store->lastError().empty()) return CommandContext::kFailure;

@@ -43,8 +43,7 @@ int TransferCommands::importDomain(CommandContext& context, Arguments arguments)
   if (arguments.size() != 2) return context.badArguments("import takes DOMAIN PATH, or DOMAIN - for standard input");
   int status = CommandContext::kSuccess;
   const std::string& domain = arguments[0];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   std::optional<PlistValue> values = readSource(context, arguments[1]);
   if (!values) return CommandContext::kFailure;
@@ -60,8 +59,7 @@ int TransferCommands::exportDomain(CommandContext& context, Arguments arguments)
   int status = CommandContext::kSuccess;
   const std::string& domain = arguments[0];
   const std::string& target = arguments[1];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   PlistValue values(store->values(domain));
   if (!store->lastError().empty()) return CommandContext::kFailure;

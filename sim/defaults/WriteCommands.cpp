@@ -90,8 +90,7 @@ int WriteCommands::rename(CommandContext& context, Arguments arguments) {
   const std::string& domain = arguments[0];
   const std::string& from = arguments[1];
   const std::string& to = arguments[2];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   bool refused = false;
   const bool ok = store->update(domain, [&](Dictionary& stored, std::string& error) {
@@ -113,8 +112,7 @@ int WriteCommands::remove(CommandContext& context, Arguments arguments) {
   if (arguments.empty() || arguments.size() > 2) return context.badArguments("delete takes DOMAIN [KEY]");
   int status = CommandContext::kSuccess;
   const std::string& domain = arguments[0];
-  if (!context.checkDomainName(domain, status)) return status;
-  auto* store = context.store(status);
+  auto* store = context.storeForDomain(domain, status);
   if (!store) return status;
   if (arguments.size() == 1) {
     if (!store->domainExists(domain)) return context.failure("Domain (" + domain + ") not found.");
