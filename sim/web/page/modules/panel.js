@@ -172,6 +172,7 @@ export function appendEvents(events, fresh) {
     const kind = document.createElement('span');
     kind.className = `kind ${event.event}`;
     kind.textContent = event.event;
+    kind.title = event.event;
     const detail = document.createElement('span');
     detail.className = 'detail';
     detail.appendChild(breakable(eventDetail(event)));
