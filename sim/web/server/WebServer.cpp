@@ -29,10 +29,15 @@ WebServer::Impl::Impl(LiveDevice& live, Options options)
              }),
       updates(live, this->options.ticker) {
   routes.takeScreenshotsWith([this](HttpRoutes::Reply reply) { takeScreenshot(std::move(reply)); });
-  if (!this->options.watchedBundles.empty())
+  if (this->options.watchedBundles.empty()) return;
+  try {
     liveReload = std::make_unique<LiveReload>(
         io, this->options.watchedBundles,
         [this](const BundleSource& bundle, const std::vector<std::string>& files) { reloadBundle(bundle, files); });
+  } catch (const std::runtime_error& failure) {
+    // The phone still serves; only its pages do not follow their files.
+    std::cerr << "kavro-sim: live reload is off: " << failure.what() << "\n";
+  }
 }
 
 namespace {

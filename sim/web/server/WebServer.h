@@ -54,7 +54,9 @@ class WebServer {
     std::size_t maximumWaitingConnections = 256;
     // The installed bundles whose source folders are watched while the server
     // runs: a change installs the bundle again and reloads its open pages
-    // (LiveReload.h). None by default.
+    // (LiveReload.h). None by default. When the folders cannot be watched (the
+    // system's limit of watches reached), the server says so once on standard
+    // error and serves without live reload.
     std::vector<BundleSource> watchedBundles;
   };
   static std::filesystem::path defaultWebRoot();

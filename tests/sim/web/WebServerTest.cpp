@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -387,6 +389,60 @@ TEST_F(BoundedWebServerTest, ARequestMustArriveInBoundedTimeAndWaitingConnection
   EXPECT_EQ(test::request(newcomer, "GET", "/api/screen").status, 200);
   EXPECT_TRUE(waiting.front().closedByServer(5000));
   EXPECT_EQ(test::request(waiting.back(), "GET", "/api/screen").status, 200);
+}
+
+// A bundle folder of the test's own, watched by the server: made once, before
+// the server starts.
+const std::filesystem::path& watchedBundleFolder() {
+  static test::TemporaryFolder folder;
+  static const std::filesystem::path bundle = [] {
+    auto path = folder.path() / "Tides.bundle";
+    std::filesystem::create_directories(path);
+    std::ofstream(path / "Info.plist") << "{ CFBundleIdentifier = org.example.tides; NSPrincipalClass = PSListController; }";
+    std::ofstream(path / "Root.plist") << "{ items = ( { cell = PSGroupCell; label = Water; } ); }";
+    return path;
+  }();
+  return bundle;
+}
+
+WebServer::Options watchingOptions(std::vector<BundleSource> bundles) {
+  WebServer::Options options{WebServer::defaultWebRoot(), /*ticker=*/false};
+  options.watchedBundles = std::move(bundles);
+  return options;
+}
+
+class WatchingWebServerTest : public WebServerTest {
+ protected:
+  WatchingWebServerTest() : WebServerTest(watchingOptions({{"Tides", watchedBundleFolder(), false}})) {}
+};
+
+// The whole loop on real files: a save in a watched folder installs the bundle
+// and logs its reload, with no input from anyone.
+TEST_F(WatchingWebServerTest, ASaveInAWatchedFolderIsInstalledAndLogged) {
+  std::ofstream(watchedBundleFolder() / "Root.plist") << "{ items = ( { cell = PSGroupCell; label = Tide; } ); }";
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  json reload;
+  while (reload.is_null() && std::chrono::steady_clock::now() < end) {
+    json panel = get("/api/panel");
+    for (auto& event : panel["events"])
+      if (event["event"] == "reload") reload = event;
+    if (reload.is_null()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_FALSE(reload.is_null()) << "no reload within 5 s";
+  EXPECT_EQ(reload["bundle"], "Tides");
+  // Not installed before: every file of the folder is new on the device.
+  EXPECT_EQ(reload["files"], json::array({"Info.plist", "Root.plist"}));
+}
+
+class UnwatchableWebServerTest : public WebServerTest {
+ protected:
+  UnwatchableWebServerTest()
+      : WebServerTest(watchingOptions({{"Gone", std::filesystem::path("/nonexistent/Gone.bundle"), false}})) {}
+};
+
+// A folder that cannot be watched turns live reload off, not the server.
+TEST_F(UnwatchableWebServerTest, AFolderThatCannotBeWatchedStillServes) {
+  EXPECT_EQ(test::request(port_, "GET", "/api/screen").status, 200);
 }
 
 TEST_F(WebServerTest, PagesArePushedFramesStoredValuesAndEventsAsTheyChange) {
